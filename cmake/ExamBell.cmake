@@ -1,0 +1,55 @@
+# Settings every target of ours carries: the language level, warnings, Qt strictness.
+add_library(exambell_options INTERFACE)
+target_compile_features(exambell_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(exambell_options INTERFACE -Wall -Wextra -Wpedantic
+    $<$<BOOL:${EXAMBELL_WERROR}>:-Werror>)
+target_compile_definitions(exambell_options INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
+    QT_NO_URL_CAST_FROM_STRING
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_KEYWORDS
+    QT_NO_FOREACH
+    QT_USE_QSTRINGBUILDER
+    QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+
+if(EXAMBELL_SANITIZE)
+    set(_san -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_compile_options(exambell_options INTERFACE ${_san})
+    target_link_options(exambell_options INTERFACE ${_san})
+endif()
+
+# exambell_add_library(name SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# One library per folder; headers are included as "folder/Header.h" from the source root.
+function(exambell_add_library name)
+    cmake_parse_arguments(L "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    add_library(${name} STATIC ${L_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC exambell_options ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+endfunction()
+
+# exambell_add_test(name [GUI] SOURCES ... LIBS ...)
+# GUI tests get a main that creates a QApplication on the offscreen platform.
+function(exambell_add_test name)
+    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${name} PRIVATE exambell_options exambell_test_support ${T_LIBS} GTest::gmock)
+    if(T_GUI)
+        target_link_libraries(${name} PRIVATE exambell_test_gui_main)
+    else()
+        target_link_libraries(${name} PRIVATE exambell_test_main)
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
+endfunction()
+
+# exambell_add_bench(name SOURCES ... LIBS ...): a program that prints its figures.
+function(exambell_add_bench name)
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${B_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    target_link_libraries(${name} PRIVATE exambell_options ${B_LIBS})
+endfunction()

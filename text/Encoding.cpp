@@ -1,0 +1,103 @@
+#include "text/Encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace exambell {
+namespace {
+
+// glibc's "GBK" table is the same as code page 936. gb2312 texts are read as GBK too (a superset).
+constexpr const char* kGbk = "GBK";
+
+// Converts with iconv; on an invalid or unconvertible input unit, emits the replacement and skips
+// one unit (unitSize bytes; a GBK unit is one byte here, so that a bad lead byte does not swallow
+// the following character).
+std::string convert(const char* to, const char* from, const char* input, std::size_t inputSize,
+                    std::size_t unitSize, std::string_view replacement, bool utf16Input = false) {
+    std::string out;
+    if (inputSize == 0) {
+        return out;
+    }
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return out;
+    }
+    out.reserve(inputSize * 2);
+    char* in = const_cast<char*>(input);
+    std::size_t inLeft = inputSize;
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (rc != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (errno == E2BIG) {
+            continue;
+        }
+        // EILSEQ (invalid or unrepresentable) or EINVAL (incomplete sequence at the end).
+        out.append(replacement);
+        std::size_t skip = unitSize < inLeft ? unitSize : inLeft;
+        if (utf16Input && inLeft >= 4) {
+            // A surrogate pair is one character: replace it once.
+            unsigned hi =
+                static_cast<unsigned char>(in[0]) | (static_cast<unsigned char>(in[1]) << 8);
+            unsigned lo =
+                static_cast<unsigned char>(in[2]) | (static_cast<unsigned char>(in[3]) << 8);
+            if (hi >= 0xD800 && hi <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
+                skip = 4;
+            }
+        }
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    // Flush any shift state.
+    char* dst = buffer;
+    std::size_t dstLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+    out.append(buffer, static_cast<std::size_t>(dst - buffer));
+    iconv_close(cd);
+    return out;
+}
+
+// The UTF-8 form of U+FFFD, and the same in UTF-16LE.
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+constexpr char kUtf16Replacement[] = {'\xFD', '\xFF'};
+
+}  // namespace
+
+std::string gbkToUtf8(std::string_view gbk) {
+    return convert("UTF-8", kGbk, gbk.data(), gbk.size(), 1, kUtf8Replacement);
+}
+
+Text utf8ToGbk(std::string_view utf8) {
+    return convert(kGbk, "UTF-8", utf8.data(), utf8.size(), 1, "?");
+}
+
+std::u16string gbkToUtf16(std::string_view gbk) {
+    std::string bytes = convert("UTF-16LE", kGbk, gbk.data(), gbk.size(), 1,
+                                std::string_view(kUtf16Replacement, 2));
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    return out;
+}
+
+Text utf16ToGbk(std::u16string_view utf16) {
+    std::string bytes(utf16.size() * 2, '\0');
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(utf16[i] >> 8);
+    }
+    // One UTF-16 unit at a time, so a lone surrogate becomes a single "?".
+    return convert(kGbk, "UTF-16LE", bytes.data(), bytes.size(), 2, "?", true);
+}
+
+}  // namespace exambell

@@ -1,0 +1,178 @@
+#include "text/Text.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace exambell {
+namespace {
+
+// Full-width forms that toInteger reads as their half-width counterparts (GBK byte pairs).
+char halfWidthOf(unsigned char lead, unsigned char trail) {
+    if (lead == 0xA3) {
+        if (trail >= 0xB0 && trail <= 0xB9) {
+            return static_cast<char>('0' + (trail - 0xB0));
+        }
+        if (trail == 0xBA) {
+            return ':';
+        }
+        if (trail == 0xAB) {
+            return '+';
+        }
+        if (trail == 0xAD) {
+            return '-';
+        }
+    }
+    if (lead == 0xA1 && trail == 0xA1) {
+        return ' ';
+    }
+    return 0;
+}
+
+// Byte length of the character starting at i: 2 for a lead byte followed by another byte.
+std::size_t charLength(std::string_view text, std::size_t i) {
+    return isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+unsigned char foldAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+bool matchesAt(std::string_view text, std::size_t at, std::string_view sought, bool ignoreCase) {
+    if (text.size() - at < sought.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < sought.size(); ++k) {
+        unsigned char a = static_cast<unsigned char>(text[at + k]);
+        unsigned char b = static_cast<unsigned char>(sought[k]);
+        if (ignoreCase ? foldAscii(a) != foldAscii(b) : a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::int64_t toInteger(std::string_view text) {
+    std::string half;
+    half.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = charLength(text, i);
+        if (len == 2) {
+            char c = halfWidthOf(static_cast<unsigned char>(text[i]),
+                                 static_cast<unsigned char>(text[i + 1]));
+            if (c != 0) {
+                half += c;
+            } else {
+                half.append(text.substr(i, 2));
+            }
+        } else {
+            half += text[i];
+        }
+        i += len;
+    }
+    std::size_t i = 0;
+    while (i < half.size() && (half[i] == ' ' || half[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < half.size() && (half[i] == '+' || half[i] == '-')) {
+        negative = half[i] == '-';
+        ++i;
+    }
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    for (; i < half.size() && half[i] >= '0' && half[i] <= '9'; ++i) {
+        int digit = half[i] - '0';
+        if (value > (kMax - digit) / 10) {
+            value = kMax;
+            // Keep reading digits: the value stays saturated.
+            continue;
+        }
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+Text toText(std::int64_t number) {
+    return std::to_string(number);
+}
+
+Text toText(double number) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.13g", number);
+    return buffer;
+}
+
+Text toText(float number) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.6g", static_cast<double>(number));
+    return buffer;
+}
+
+Text twoDigits(std::string_view text) {
+    if (text.size() <= 1) {
+        return "0" + Text(text);
+    }
+    return Text(text);
+}
+
+int findText(std::string_view text, std::string_view sought, int start, bool ignoreCase) {
+    if (sought.empty()) {
+        return text.empty() ? -1 : 1;
+    }
+    if (start < 1) {
+        start = 1;
+    }
+    std::size_t from = static_cast<std::size_t>(start - 1);
+    // Walk whole characters from the beginning so that a start inside a character is moved to
+    // the next character boundary.
+    for (std::size_t i = 0; i < text.size(); i += charLength(text, i)) {
+        if (i >= from && matchesAt(text, i, sought, ignoreCase)) {
+            return static_cast<int>(i + 1);
+        }
+    }
+    return -1;
+}
+
+std::vector<Text> splitText(std::string_view text, std::string_view separator) {
+    std::vector<Text> parts;
+    if (text.empty()) {
+        return parts;
+    }
+    if (separator.empty()) {
+        parts.emplace_back(text);
+        return parts;
+    }
+    std::size_t partStart = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (matchesAt(text, i, separator, false)) {
+            parts.emplace_back(text.substr(partStart, i - partStart));
+            i += separator.size();
+            partStart = i;
+        } else {
+            i += charLength(text, i);
+        }
+    }
+    if (partStart < text.size()) {
+        parts.emplace_back(text.substr(partStart));
+    }
+    return parts;
+}
+
+Text deleteLeadingBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ') {
+            ++i;
+        } else if (i + 1 < text.size() && static_cast<unsigned char>(text[i]) == 0xA1 &&
+                   static_cast<unsigned char>(text[i + 1]) == 0xA1) {
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    return Text(text.substr(i));
+}
+
+}  // namespace exambell
