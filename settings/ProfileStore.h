@@ -1,0 +1,32 @@
+#pragma once
+// The INI profile store behind every read and write of config.ini, with the semantics of the
+// Windows profile-string services (GetPrivateProfileString / WritePrivateProfileString): names
+// match case-insensitively, blanks around names and values are dropped, the first occurrence of a
+// section or key wins, a value is cut after 10,239 bytes. All names and values are GBK bytes.
+
+#include <string_view>
+
+#include "text/Text.h"
+
+namespace exambell {
+
+class ProfileStore {
+  public:
+    // What a read can return of one value: the service reads into a 10,240-byte buffer.
+    static constexpr std::size_t kMaxValueBytes = 10239;
+
+    // The value of key in section of file, or fallback when the file, section or key is missing.
+    // An existing key with an empty value reads "". File, section and key lose leading characters
+    // with codes up to 32 first; if any is then empty the result is "" and the file is not read.
+    static Text read(std::string_view file, std::string_view section, std::string_view key,
+                     std::string_view fallback);
+
+    // Writes key=value into section of file, creating file, section and key as needed (a new
+    // section at the end of the file, a new key at the end of its section). The new content goes
+    // to a temporary file beside the old one and is renamed over it, so a failed write leaves the
+    // old file whole. Returns whether the file now holds the value.
+    static bool write(std::string_view file, std::string_view section, std::string_view key,
+                      std::string_view value);
+};
+
+}  // namespace exambell

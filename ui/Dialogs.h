@@ -1,0 +1,41 @@
+#pragma once
+// The message-box and file-dialog seam. The program shows real QMessageBox/QFileDialog windows
+// (QtDialogs); tests script the answers and record the texts.
+
+#include <optional>
+
+#include "text/Text.h"
+
+class QWidget;
+
+namespace exambell {
+
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageIcon { None, Error };
+
+// Which button closed a message box.
+enum MessageResult : int {
+    kOk = 0,
+    kCancel = 1,
+    kAbort = 2,
+    kRetry = 3,
+    kIgnore = 4,
+    kYes = 5,
+    kNo = 6
+};
+
+inline constexpr std::string_view kDefaultMessageCaption = "\xD0\xC5\xCF\xA2\xA3\xBA";  // "信息："
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // A modal message box owned by owner (nullptr: owned by no window). Texts are GBK.
+    virtual int message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
+                        const Text& caption = Text(kDefaultMessageCaption)) = 0;
+    // The "open file" dialog: filter in the form "描述|*.a;*.b", the initial folder and file name.
+    // Returns the chosen full path, or nothing when the operator cancelled.
+    virtual std::optional<Text> openFile(const Text& filter, const Text& folder,
+                                         const Text& fileName, QWidget* owner) = 0;
+};
+
+}  // namespace exambell
