@@ -1,6 +1,7 @@
 #include "runner/CueSchedule.h"
 
 #include "text/Paths.h"
+#include "text/RegexObject.h"
 
 namespace exambell {
 
@@ -50,37 +51,6 @@ Text scheduleLine(const Text& subject, const Text& moment, const CueSetting& cue
     line += ',';
     line += fileNamePart(cue.path);
     return line;
-}
-
-bool isRegexBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-// Every match of "\n\s*\r" replaced by nothing, the greedy match taking the last "\r" of the
-// blank run after each "\n".
-Text removeBlankLines(std::string_view text) {
-    Text out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == '\n') {
-            std::size_t end = i + 1;
-            std::size_t lastReturn = std::string_view::npos;
-            while (end < text.size() && isRegexBlank(text[end])) {
-                if (text[end] == '\r') {
-                    lastReturn = end;
-                }
-                ++end;
-            }
-            if (lastReturn != std::string_view::npos) {
-                i = lastReturn + 1;
-                continue;
-            }
-        }
-        out += text[i];
-        ++i;
-    }
-    return out;
 }
 
 }  // namespace
@@ -195,7 +165,12 @@ Text cleanScheduleText(std::string_view text) {
     if (text.ends_with(kLineBreak)) {
         text.remove_suffix(kLineBreak.size());
     }
-    return removeBlankLines(text);
+    // Joins the line breaks around blank or blank-only lines into one.
+    RegexObject regex;
+    if (!regex.execute("\\n\\s*\\r", text)) {
+        return Text(text);
+    }
+    return regex.replaceAll("");
 }
 
 std::vector<ReminderRow> reminderRows(std::string_view schedule) {

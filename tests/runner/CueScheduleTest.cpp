@@ -120,6 +120,7 @@ TEST(CleanScheduleText, DropsOuterLineBreaksAndJoinsBlankLines) {
     EXPECT_EQ(cleanScheduleText("a\r\n \t\r\n\r\nb\r\n\r\nc"), "a\r\nb\r\nc");
     EXPECT_EQ(cleanScheduleText("\r\n\r\n"), "");
     EXPECT_EQ(cleanScheduleText("a\nb"), "a\nb");
+    EXPECT_EQ(cleanScheduleText(g("a\r\n\xE3\x80\x80\r\nb")), "a\r\nb");  // a full-width blank
 }
 
 TEST(ReminderRows, NumbersLinesAndKeepsAFileNameWithAComma) {
