@@ -1,0 +1,140 @@
+#include "settings/SettingsMaintenance.h"
+
+#include <QObject>
+#include <filesystem>
+#include <system_error>
+
+#include "settings/FileCopy.h"
+#include "text/Encoding.h"
+#include "text/Paths.h"
+#include "ui/Button.h"
+#include "ui/Dialogs.h"
+#include "ui/DropTarget.h"
+#include "ui/EditBox.h"
+#include "ui/ImportWindow.h"
+
+namespace exambell {
+namespace {
+
+const Text kRequiredName = "config.ini";
+const Text kSaveDuringRun = utf8ToGbk("保存后程序会暂停运行，是否继续保存");
+const Text kWrongFile = utf8ToGbk("选择的配置文件错误\r\n请上传 config.ini");
+const Text kImported = utf8ToGbk("设置成功，即将返回主窗口");
+const Text kImportFailed = utf8ToGbk("设置失败，请以管理员身份运行本程序");
+const Text kResetDone = utf8ToGbk("已重置");
+const Text kResetFailed = utf8ToGbk("重置错误，请以管理员身份运行本程序");
+const Text kImportFilter = utf8ToGbk("配置文件(*.ini)|*.ini");
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+}  // namespace
+
+bool checkImportName(std::string_view fullName) {
+    // GBK trail bytes are 0x40 and above, so a separator byte is always a separator.
+    std::size_t cut = std::string_view::npos;
+    for (std::size_t i = 0; i < fullName.size(); ++i) {
+        if (isSeparator(fullName[i])) {
+            cut = i;
+        }
+    }
+    if (cut == std::string_view::npos) {
+        return false;
+    }
+    return fullName.substr(cut + 1) == kRequiredName;
+}
+
+void saveWithPause(Dialogs& dialogs, const RunHooks& run,
+                   const std::function<void()>& saveSettings) {
+    if (!run.isRunning()) {
+        saveSettings();
+        return;
+    }
+    if (dialogs.message(kSaveDuringRun, MessageButtons::OkCancel, MessageIcon::None, nullptr) !=
+        kOk) {
+        return;
+    }
+    saveSettings();
+    run.pauseRun();
+}
+
+ImportSettings::ImportSettings(ImportWindow& window, Dialogs& dialogs, Text programDir,
+                               Text configPath, std::function<void()> startUp)
+    : window_(window),
+      dialogs_(dialogs),
+      programDir_(std::move(programDir)),
+      configPath_(std::move(configPath)),
+      startUp_(std::move(startUp)) {
+    QObject::connect(window_.chooseButton, &Button::clicked, &window_,
+                     [this] { chooseImportFile(); });
+    QObject::connect(window_.resetButton, &Button::clicked, &window_, [this] { factoryReset(); });
+    QObject::connect(window_.dropTarget, &DropTarget::filesDropped, &window_,
+                     [this](const Text& names) { takeDroppedFile(names); });
+    prepareImportWindow();
+}
+
+void ImportSettings::prepareImportWindow() {
+    window_.dropTarget->registerWindow(&window_);
+    window_.fileDialog.setInitialFolder(programDir_);
+    window_.fileDialog.setFilter(kImportFilter);
+}
+
+void ImportSettings::chooseImportFile() {
+    if (!window_.fileDialog.openFile(dialogs_)) {
+        return;
+    }
+    if (window_.fileDialog.fileName().empty()) {
+        return;
+    }
+    window_.pathEdit->setText(window_.fileDialog.fileName());
+    importIfNamed();
+}
+
+void ImportSettings::takeDroppedFile(const Text& names) {
+    window_.pathEdit->setText(names);
+    importIfNamed();
+}
+
+void ImportSettings::importIfNamed() {
+    if (checkImportName(window_.pathEdit->text())) {
+        applyImport();
+    } else {
+        tell(kWrongFile);
+    }
+}
+
+void ImportSettings::applyImport() {
+    // The copy replaces config.ini only once the new file is complete, so a failure here leaves
+    // the old settings whole.
+    if (!copyFileOver(window_.pathEdit->text(), configPath_)) {
+        tell(kImportFailed);
+        return;
+    }
+    tell(kImported);
+    startUp_();
+    window_.close();
+}
+
+void ImportSettings::factoryReset() {
+    std::error_code ec;
+    const auto path = nativePath(configPath_);
+    if (std::filesystem::exists(path, ec)) {
+        if (!std::filesystem::remove(path, ec) || ec) {
+            tell(kResetFailed);
+            return;
+        }
+    }
+    tell(kResetDone);
+    startUp_();
+}
+
+void ImportSettings::tell(const Text& message) {
+    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, &window_);
+}
+
+}  // namespace exambell
