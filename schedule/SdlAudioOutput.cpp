@@ -5,6 +5,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
@@ -81,7 +82,7 @@ struct SdlAudioOutput::Impl {
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
     bool midiSounding = false;
-    std::vector<std::int16_t> midiBuffer;
+    std::vector<float> midiBuffer;
     mutable std::mutex midiLock;
 
     void startMidi(const Options& options, int bufferFrames);
@@ -138,10 +139,13 @@ void SdlAudioOutput::Impl::renderMidi(std::int16_t* stream, int samples) {
         if (frames <= 0) {
             break;
         }
-        std::int16_t* out = midiBuffer.data();
-        fluid_synth_write_s16(synth, frames, out, 0, kDeviceChannels, out, 1, kDeviceChannels);
+        // Floats, not fluid_synth_write_s16: that one dithers, which puts noise into silence.
+        float* out = midiBuffer.data();
+        fluid_synth_write_float(synth, frames, out, 0, kDeviceChannels, out, 1, kDeviceChannels);
         for (int i = 0; i < frames * kDeviceChannels; ++i) {
-            const int mixed = stream[done + i] + out[i];
+            const int mixed =
+                stream[done + i] +
+                static_cast<int>(std::lround(std::clamp(out[i], -1.0f, 1.0f) * 32767.0f));
             stream[done + i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
         }
         done += frames * kDeviceChannels;
