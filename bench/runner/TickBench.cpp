@@ -23,7 +23,7 @@
 
 #include "runner/CueScheduler.h"
 #include "runner/SecondTicker.h"
-#include "runner/SystemClock.h"
+#include "ui/SystemClock.h"
 #include "schedule/SdlAudioOutput.h"
 
 namespace {
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     CueSettings cues;
-    for (int n = 0; n < kCueCount; ++n) {
+    for (int n = 0; n < kScheduleCueCount; ++n) {
         cues[n].caption = "cue" + std::to_string(n + 1);
     }
     int played = 0;
@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
             rows.push_back(ReminderRow{
                 "", "b",
                 twoDigits(d / 3600) + ":" + twoDigits(d / 60 % 60) + ":" + twoDigits(d % 60),
-                cues[(s / kCueEvery) % kCueCount].caption, "f"});
+                cues[(s / kCueEvery) % kScheduleCueCount].caption, "f"});
         }
     }
     scheduler.pendingCues().rebuild(rows, cues, startLocal);

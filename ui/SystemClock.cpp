@@ -1,4 +1,4 @@
-#include "runner/SystemClock.h"
+#include "ui/SystemClock.h"
 
 #include <QDateTime>
 #include <QTimer>
