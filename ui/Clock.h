@@ -18,6 +18,23 @@ struct LocalTime {
     int weekday = 0;  // 0 = Sunday .. 6 = Saturday
 };
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+constexpr std::int64_t daysFromCivil(int year, int month, int day) {
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t mp = (month + 9) % 12;
+    const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// Seconds of local time since 1970-01-01 00:00:00 local: a count that follows the wall clock
+// (and jumps with it) but ignores time zones, so its remainder by 86400 is the second of the day.
+constexpr std::int64_t localEpochSeconds(const LocalTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
 class Clock {
   public:
     using TimerId = std::uint64_t;

@@ -1,0 +1,70 @@
+#pragma once
+// The run's schedule as text: one line per cue moment of the enabled exams, the lines the reminder
+// list shows. Pure functions of the exam and cue settings and the current minute of the day.
+//
+// A schedule line holds four fields joined by ",": subject, moment "HH:MM:00", cue caption, file
+// name of the cue's audio file. Lines are joined by CR LF.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "text/Text.h"
+
+namespace exambell {
+
+inline constexpr int kScheduleExamCount = 4;
+inline constexpr int kScheduleCueCount = 7;
+
+// One cue row of the main window as a run reads it: check box, its caption, the path box.
+struct CueSetting {
+    bool enabled = false;
+    Text caption;
+    Text path;
+};
+// Index 0 is cue 1 ("开考前15分钟") .. index 6 is cue 7 ("每隔15分钟").
+using CueSettings = std::array<CueSetting, kScheduleCueCount>;
+
+// One exam row: check box, subject, start "HH:MM", duration ("120分钟": its leading number counts).
+struct ExamSetting {
+    bool enabled = false;
+    Text subject;
+    Text start;
+    Text duration;
+};
+using ExamSettings = std::array<ExamSetting, kScheduleExamCount>;
+
+// Minutes of the day of a start text: hour before the first ":", minute after the last ":"
+// (no ":" gives 0).
+std::int64_t startMinutes(std::string_view start);
+
+// The moment "HH:MM:00" of a cue: offset < 0 counts back from the start; otherwise the moment is
+// end - offset, end = start + duration. Wraps past midnight in both directions.
+Text cueMoment(std::string_view start, std::int64_t offset, std::string_view duration);
+
+// The lines of one exam, each preceded by CR LF, for the cues that lie ahead of nowMinutes (minute
+// of the day; seconds do not count). With cue 7 enabled the bells come first in time order, then
+// the exam's cue 5 and cue 6 lines; a bell on the moment of one of those is left out.
+Text examCueLines(std::string_view start, std::string_view subject, std::string_view duration,
+                  const CueSettings& cues, int nowMinutes);
+
+// The schedule of all enabled exams, exam by exam, lines joined by single CR LF pairs.
+Text buildSchedule(const ExamSettings& exams, const CueSettings& cues, int nowMinutes);
+
+// Drops one leading and one trailing CR LF and joins the line breaks around blank lines.
+Text cleanScheduleText(std::string_view text);
+
+// One row of the reminder list: "序号", "考试科目", "播放时间", "备注", "铃声".
+struct ReminderRow {
+    Text number;
+    Text subject;
+    Text time;
+    Text caption;
+    Text fileName;
+};
+
+// The rows of a cleaned schedule text, one per non-empty line; the number counts lines from 1.
+std::vector<ReminderRow> reminderRows(std::string_view schedule);
+
+}  // namespace exambell

@@ -1,0 +1,79 @@
+#include "runner/CueScheduler.h"
+
+namespace exambell {
+
+CueScheduler::CueScheduler(Clock& clock, const AudioOutput& audio, PlayCue playCue,
+                           Finished finished)
+    : clock_(clock), audio_(audio), playCue_(std::move(playCue)), finished_(std::move(finished)) {}
+
+CueScheduler::~CueScheduler() {
+    stop();
+}
+
+void CueScheduler::tick(const LocalTime& now) {
+    PendingCues::Due due = pending_.takeDue(localEpochSeconds(now), kCatchUpSeconds);
+    missed_ += due.missed;
+    if (!due.cues.empty()) {
+        // A cue that falls due sounds at its second, cutting off whatever plays; the others of
+        // its second queue behind those already waiting.
+        int first = due.cues.front();
+        waiting_.insert(waiting_.end(), due.cues.begin() + 1, due.cues.end());
+        play(first);
+    }
+    finishIfDone();
+}
+
+void CueScheduler::stop() {
+    waiting_.clear();
+    if (polling_) {
+        clock_.cancel(pollTimer_);
+        polling_ = false;
+    }
+}
+
+void CueScheduler::play(int cue) {
+    waitingSince_ = clock_.tickCount();
+    playCue_(cue);
+    if (!waiting_.empty()) {
+        armPoll();
+    }
+}
+
+void CueScheduler::armPoll() {
+    if (polling_) {
+        return;
+    }
+    polling_ = true;
+    pollTimer_ =
+        clock_.callAt(clock_.wallMilliseconds() + kIdlePollMilliseconds, [this] { poll(); });
+}
+
+void CueScheduler::poll() {
+    polling_ = false;
+    if (waiting_.empty()) {
+        return;
+    }
+    if (audio_.isIdle() || clock_.tickCount() - waitingSince_ >= kMaxIdleWaitMilliseconds) {
+        int cue = waiting_.front();
+        waiting_.pop_front();
+        play(cue);
+        if (finishIfDone()) {
+            return;
+        }
+    }
+    if (!waiting_.empty()) {
+        armPoll();
+    }
+}
+
+bool CueScheduler::finishIfDone() {
+    if (!pending_.empty() || !waiting_.empty()) {
+        return false;
+    }
+    if (finished_) {
+        finished_();
+    }
+    return true;
+}
+
+}  // namespace exambell

@@ -1,0 +1,146 @@
+#include "seating/ClassStore.h"
+
+namespace exambell {
+
+namespace {
+
+constexpr std::string_view kLineBreakWord = "\xBB\xBB\xD0\xD0";  // 换行
+constexpr std::string_view kLineBreak = "\r\n";
+
+Text classElement(std::string_view name, std::string_view joinedNames) {
+    Text piece(name);
+    piece += ',';
+    piece += joinedNames;
+    return piece;
+}
+
+}  // namespace
+
+Text ClassStore::separatorFor(std::string_view separatorText) {
+    return Text(separatorText == kLineBreakWord ? kLineBreak : separatorText);
+}
+
+Text ClassStore::className(std::string_view element) {
+    const std::size_t comma = element.find(',');
+    return comma == std::string_view::npos ? Text() : Text(element.substr(0, comma));
+}
+
+std::vector<ClassEntry> ClassStore::entries(std::string_view store) {
+    const std::vector<Text> elements = splitText(store, kClassMarker);
+    std::vector<ClassEntry> result;
+    if (elements.empty()) {
+        result.push_back({Text(), 0});
+        return result;
+    }
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        if (!elements[i].empty()) {
+            result.push_back({className(elements[i]), static_cast<int>(i + 1)});
+        }
+    }
+    return result;
+}
+
+std::optional<Text> ClassStore::element(std::string_view store, int value) {
+    std::vector<Text> elements = splitText(store, kClassMarker);
+    if (value < 1 || static_cast<std::size_t>(value) > elements.size() ||
+        elements[value - 1].empty()) {
+        return std::nullopt;
+    }
+    return std::move(elements[value - 1]);
+}
+
+LoadedClass ClassStore::load(std::string_view element) {
+    const std::vector<Text> parts = splitText(element, ",");
+    LoadedClass loaded;
+    if (parts.empty()) {
+        return loaded;
+    }
+    loaded.count = static_cast<int>(parts.size()) - 1;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        if (parts[i].empty()) {
+            continue;
+        }
+        if (parts[i].size() > kMaxStudentNameBytes) {
+            loaded.tooLong = true;
+            break;
+        }
+        if (!loaded.joined.empty()) {
+            loaded.joined += ',';
+        }
+        loaded.joined += parts[i];
+    }
+    return loaded;
+}
+
+bool ClassStore::breaksFormat(std::string_view name) {
+    return name.find_first_of(",\r\n") != std::string_view::npos ||
+           findText(name, kClassMarker) > 0;
+}
+
+NameProblem ClassStore::checkStudentName(std::string_view name) {
+    if (name.size() > kMaxStudentNameBytes) {
+        return NameProblem::TooLong;
+    }
+    return breaksFormat(name) ? NameProblem::BreaksFormat : NameProblem::None;
+}
+
+RosterCheck ClassStore::checkRoster(std::string_view roster, std::string_view separator) {
+    RosterCheck check;
+    for (const Text& part : splitText(roster, separator)) {
+        if (part.empty()) {
+            continue;
+        }
+        check.problem = checkStudentName(part);
+        if (check.problem != NameProblem::None) {
+            check.offendingName = part;
+            return check;
+        }
+        ++check.count;
+        if (!check.joined.empty()) {
+            check.joined += ',';
+        }
+        check.joined += part;
+    }
+    return check;
+}
+
+std::optional<Text> ClassStore::withClass(std::string_view store, std::string_view name,
+                                          std::string_view joinedNames,
+                                          const std::function<bool()>& confirmOverwrite) {
+    if (findText(store, name) < 0) {
+        Text appended(store);
+        appended += kClassMarker;
+        appended += classElement(name, joinedNames);
+        return appended;
+    }
+    Text rebuilt;
+    bool found = false;
+    auto append = [&rebuilt, first = true](std::string_view piece) mutable {
+        if (!first) {
+            rebuilt += kClassMarker;
+        }
+        rebuilt += piece;
+        first = false;
+    };
+    for (const Text& old : splitText(store, kClassMarker)) {
+        if (old.empty() || old == ",") {
+            continue;
+        }
+        const std::vector<Text> parts = splitText(old, ",");
+        if (!parts.empty() && parts.front() == name) {
+            if (!confirmOverwrite()) {
+                return std::nullopt;
+            }
+            found = true;
+            append(classElement(name, joinedNames));
+        } else {
+            append(old);
+        }
+    }
+    if (!found) {
+        append(classElement(name, joinedNames));
+    }
+    return rebuilt;
+}
+
+}  // namespace exambell

@@ -1,0 +1,65 @@
+#pragma once
+// The seat grid: a random order of the students, laid out row by row under numbered row and
+// column labels.
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "seating/SeatTable.h"
+#include "text/Text.h"
+
+namespace exambell {
+
+class ClassRoster;
+class Dialogs;
+class SeatingWindow;
+
+class SeatingChart {
+  public:
+    // The student count field's range; larger counts are refused before any drawing.
+    static constexpr int kMaxStudents = 999;
+    // The row and column fields' range.
+    static constexpr int kMaxRowsOrColumns = 99;
+
+    using Generator = std::mt19937_64;
+
+    // The grid of window, with the names of the class last chosen in roster.
+    SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster);
+
+    // When the rows field changes and when the window is created: the grid gets rows + 1 rows.
+    void resizeRows();
+    // When the columns field changes and when the window is created: columns + 1 columns.
+    void resizeColumns();
+    // When the generate button is clicked: checks the fields, draws a new order and fills the
+    // grid with numbers, or with the chosen class's names when the class box shows a class.
+    void generate();
+    // The window's draws, from its own generator.
+    int randomInRange(int lo, int hi) { return randomInRange(generator_, lo, hi); }
+    std::vector<int> drawOrder(int n) { return drawOrder(generator_, n); }
+
+    // A generator seeded from std::random_device and the processor's cycle counter.
+    static Generator seededGenerator();
+    // A number from lo to hi (lo <= hi), every one equally likely.
+    static int randomInRange(Generator& generator, int lo, int hi);
+    // A random permutation of 1..n, every order equally likely (n <= 0 gives an empty one).
+    static std::vector<int> drawOrder(Generator& generator, int n);
+
+    // The grid after a generation with rows seat rows, columns seat columns and count students
+    // seated in order (order[k - 1] is the student on seat ordinal k, seats numbered row-major
+    // from the top left): rows + 2 grid rows, columns + 1 grid columns, row 0 empty, the column
+    // labels "第N列" in row 1 counted from the right, the row label "第N行" in column 0 of every
+    // seat row i with (i - 1) * columns <= count. A seat shows its student's number, or with
+    // names given, name number p (1-based) when the list has one. Requires rows * columns >= count
+    // and non-negative sizes.
+    static SeatTable layout(int rows, int columns, const std::vector<int>& order,
+                            const std::vector<Text>* names);
+
+  private:
+    SeatingWindow* window_ = nullptr;
+    Dialogs* dialogs_ = nullptr;
+    const ClassRoster* roster_ = nullptr;
+    Generator generator_;
+};
+
+}  // namespace exambell

@@ -1,0 +1,54 @@
+#pragma once
+// Copying the seat grid into a new workbook of the spreadsheet application.
+
+#include <string_view>
+
+#include "seating/Spreadsheet.h"
+#include "text/Text.h"
+#include "ui/Clock.h"
+
+namespace exambell {
+
+class Dialogs;
+class SeatingWindow;
+
+// What the export reads of the grid.
+class GridCells {
+  public:
+    virtual ~GridCells() = default;
+    virtual int rowCount() const = 0;
+    virtual int columnCount() const = 0;
+    virtual Text cell(int row, int column) const = 0;
+};
+
+class SeatingExport {
+  public:
+    SeatingExport(SeatingWindow& window, Spreadsheet& spreadsheet, const Clock& clock,
+                  Dialogs& dialogs);
+
+    // When the export button is clicked: copies the grid as it is now into a new workbook of the
+    // spreadsheet application, titled with today's date and the class box's text, and leaves it
+    // open there. Nothing an earlier export opened is touched.
+    void exportToSpreadsheet();
+
+    // The worksheet address of grid cell (row, column), both 0-based: the column name of
+    // worksheet column column + 1 in lower case ("a" .. "z", "aa" .. "az", "ba", ..., "zz",
+    // "aaa", ...) followed by the row number row + 1.
+    static Text cellAddress(int row, int column);
+    // The spreadsheet window's title: year, month and day without leading zeros, "_", the class
+    // box's text and "考试座位表" (20191228_18软件5班考试座位表; 202015_... on 5 January 2020).
+    static Text title(const LocalTime& date, std::string_view className);
+
+    enum class Outcome { Done, NotStarted, NotHandedOver };
+    // Starts the application, opens a new workbook under the caption and writes every cell of
+    // the grid, empty ones too, one one-cell range at a time; then releases the application.
+    static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
+
+  private:
+    SeatingWindow& window_;
+    Spreadsheet& spreadsheet_;
+    const Clock& clock_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace exambell

@@ -1,0 +1,78 @@
+#pragma once
+// Edit box: a single-line box (QLineEdit) or a multi-line one with a vertical scroll bar
+// (QPlainTextEdit). Texts are GBK; a multi-line box's line breaks cross as CR LF.
+//
+// Typing rules apply to typed characters only (keys and input-method commits); texts the program
+// sets and pasted texts are neither limited nor filtered:
+// - typing limit: the GBK byte length the typed text may bring the box to;
+// - digits only: typed printable characters other than '-' and '0'..'9' are ignored.
+// The up-down control is a pair of arrow buttons, 18 px wide, just right of the box; an arrow
+// steps the box's number by one with wrap-around at the range's ends, selects the new text, gives
+// the box the focus and raises contentChanged.
+
+#include <optional>
+
+#include "text/Text.h"
+#include "ui/Control.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QString;
+class QToolButton;
+
+namespace exambell {
+
+class EditBox : public Control {
+    Q_OBJECT
+  public:
+    enum class Lines { Single, Multi };
+
+    EditBox(QWidget* parent, const Text& designName, const Text& initialText,
+            Lines lines = Lines::Single);
+
+    Text text() const;
+    // Sets the content; raises no contentChanged.
+    void setText(const Text& text);
+    void selectAll();
+
+    void setTypingLimit(int bytes);
+    void setDigitsOnly(bool digitsOnly);
+    void setCentred();
+    // Attaches the up-down control (range minimum..maximum) just right of the box; call after
+    // the box has its geometry. The arrows are named designName + "_up" / "_down".
+    void attachUpDown(int minimum, int maximum);
+    // What the upper and lower arrows do.
+    void stepUp();
+    void stepDown();
+
+    // The widget, for layout and tests: exactly one of them is set.
+    QLineEdit* lineEdit() const { return line_; }
+    QPlainTextEdit* textEdit() const { return multi_; }
+
+    // Whether a typed text would be accepted at the cursor (the typing rules above).
+    bool acceptsTyped(const QString& typed) const;
+    // Called by the widget when it has lost the focus / the user changed its text.
+    void notifyFocusLost();
+    void notifyEdited();
+
+  Q_SIGNALS:
+    // The box lost the keyboard focus (to another control or another window).
+    void focusLost();
+    // The text changed by typing, pasting or the up-down arrows; never by setText().
+    void contentChanged();
+
+  private:
+    void step(int delta);
+
+    QLineEdit* line_ = nullptr;
+    QPlainTextEdit* multi_ = nullptr;
+    std::optional<int> typingLimit_;
+    bool digitsOnly_ = false;
+    bool settingText_ = false;
+    int minimum_ = 0;
+    int maximum_ = 0;
+    QToolButton* up_ = nullptr;
+    QToolButton* down_ = nullptr;
+};
+
+}  // namespace exambell

@@ -1,0 +1,89 @@
+#pragma once
+// The main window of the design, 932 x 531 (start-up narrows it to 456).
+//
+// The exam and cue settings have no record of their own: these controls ARE the data, and the
+// settings file, the save and the run read and write them directly. Every control is a typed
+// wrapper (ui/Control.h and friends) speaking GBK Text; its widget's objectName() is its design
+// name (科目1时间, 提醒路径7, 开始运行按钮, ...), and caption-less controls carry the design name
+// as accessibleName() too. Events are the wrappers' Qt signals (clicked, focusLost,
+// contentChanged, ...); app/ connects them to the operations.
+//
+// Numbered controls sit in 1-BASED arrays, index = the number in the design name; slot 0 is
+// unused (nullptr): examStart[2] is 科目2时间, cuePath[7] is 提醒路径7.
+//   for (int n = 1; n <= kExamCount; ++n) ... main.examStart[n]->text() ...
+//
+// Left column (456 px): the exam group, the cue group, the row of five buttons, the run button
+// and the clock label. Right part (x 455..917): the reminder list, outside the window while it
+// is narrow. The check box 打赏作者 and the picture box 图片框1 lie over the left column.
+//
+// The one-second tick (时钟1) is not a control here: it runs from the Clock seam.
+
+#include <array>
+
+#include "text/Text.h"
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/EditBox.h"
+#include "ui/FileDialog.h"
+#include "ui/ImageButton.h"
+#include "ui/PictureBox.h"
+#include "ui/ReportList.h"
+#include "ui/TransparentLabel.h"
+#include "ui/Window.h"
+
+class QGroupBox;
+
+namespace exambell {
+
+inline constexpr int kExamCount = 4;
+inline constexpr int kCueCount = 7;
+
+class MainWindow : public Window {
+  public:
+    // Widths of the window: idle (and at start-up) and while a run is active.
+    static constexpr int kNarrowWidth = 456;
+    static constexpr int kWideWidth = 932;
+    static constexpr int kDesignHeight = 531;
+
+    explicit MainWindow(QWidget* owner = nullptr);
+
+    // The design caption of cue N's check box (1..7), e.g. "开考" for cue 4, as GBK.
+    static const Text& cueCaption(int n);
+
+    // Exam N = 1..4 (group 分组框1 "考试科目").
+    std::array<CheckBox*, kExamCount + 1> examEnabled{};  // 科目N: caption-less check box
+    std::array<EditBox*, kExamCount + 1> examSubject{};   // 科目N科目: subject, 5 typed bytes
+    std::array<EditBox*, kExamCount + 1> examStart{};  // 科目N时间: start HH:MM, 5 typed bytes
+    std::array<EditBox*, kExamCount + 1> examDuration{};  // 科目N时长: "120分钟", digits typed
+    std::array<TransparentLabel*, kExamCount + 1> examEnd{};  // 科目N结束: end-time label
+
+    // Cue N = 1..7 (group 分组框2 "提醒时段").
+    std::array<CheckBox*, kCueCount + 1> cueEnabled{};  // 提醒N: push-button look, caption = cue
+    std::array<EditBox*, kCueCount + 1> cuePath{};      // 提醒路径N: audio file path
+    std::array<Button*, kCueCount + 1> cueChoose{};     // 修改N "选择"
+    std::array<Button*, kCueCount + 1> cueTest{};       // 试听N "试听"
+    FileDialog fileDialog;  // 通用对话框1, shared by the seven 选择
+
+    Button* saveButton = nullptr;      // 保存设置按钮 "保存设置"
+    Button* importButton = nullptr;    // 导出设置按钮 "导入配置"
+    Button* stopButton = nullptr;      // 停止播放按钮 "停止正在播放的音频"
+    Button* downloadButton = nullptr;  // 下载语音按钮 "下载语音"
+    Button* seatingButton = nullptr;   // 座位表生成按钮 "座位表生成"
+
+    ImageButton* runButton = nullptr;        // 开始运行按钮: toggle, 64 x 64, idle left 192
+    TransparentLabel* clockLabel = nullptr;  // 当前时间标签: bold 32 px, hidden by the design
+    TransparentLabel* reminderHeading = nullptr;  // 透明标签5 "提醒列表"
+    ReportList* reminderList = nullptr;  // 超级列表框1: 序号, 考试科目, 播放时间, 备注, 铃声
+
+    CheckBox* tipAuthor = nullptr;  // 打赏作者: push-button look
+    PictureBox* picture = nullptr;  // 图片框1: hidden by the design
+
+    QGroupBox* examGroup = nullptr;  // 分组框1
+    QGroupBox* cueGroup = nullptr;   // 分组框2
+
+    // The run button's idle and running left edges.
+    static constexpr int kRunButtonIdleLeft = 192;
+    static constexpr int kRunButtonRunningLeft = 18;
+};
+
+}  // namespace exambell

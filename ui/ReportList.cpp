@@ -1,0 +1,62 @@
+#include "ui/ReportList.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include "ui/QtText.h"
+
+namespace exambell {
+
+ReportList::ReportList(QWidget* parent, const Text& designName, const std::vector<Column>& columns)
+    : Control(new QTreeWidget(parent), designName, true) {
+    QTreeWidget* list = tree();
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setColumnCount(static_cast<int>(columns.size()));
+    QStringList titles;
+    for (const Column& column : columns) {
+        titles << toQString(column.title);
+    }
+    list->setHeaderLabels(titles);
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        list->setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
+    }
+}
+
+QTreeWidget* ReportList::tree() const {
+    return static_cast<QTreeWidget*>(widget());
+}
+
+int ReportList::rowCount() const {
+    return tree()->topLevelItemCount();
+}
+
+int ReportList::columnCount() const {
+    return tree()->columnCount();
+}
+
+int ReportList::addRow() {
+    tree()->addTopLevelItem(new QTreeWidgetItem());
+    return rowCount() - 1;
+}
+
+Text ReportList::cell(int row, int column) const {
+    QTreeWidgetItem* item = tree()->topLevelItem(row);
+    if (!item || column < 0 || column >= columnCount()) {
+        return Text();
+    }
+    return fromQString(item->text(column));
+}
+
+void ReportList::setCell(int row, int column, const Text& text) {
+    QTreeWidgetItem* item = tree()->topLevelItem(row);
+    if (item && column >= 0 && column < columnCount()) {
+        item->setText(column, toQString(text));
+    }
+}
+
+void ReportList::deleteAllRows() {
+    tree()->clear();
+}
+
+}  // namespace exambell

@@ -1,0 +1,91 @@
+#include "ui/SeatingWindow.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "ui/QtText.h"
+
+namespace exambell {
+namespace {
+
+constexpr const char* kTitle = "座位表生成";
+constexpr const char* kClassHeading = "班级                   考试人数：";
+constexpr const char* kGridHeading = "排(横→) ×          列(竖↓)";
+constexpr const char* kSampleRoster =
+    "张伟,王芳,李娜,刘洋,陈静,杨帆,赵磊,黄敏,周杰,吴婷,徐明,孙丽,马超,朱琳,胡军,郭颖,何平,"
+    "高峰,林晓,罗兰,郑浩,梁爽,谢天,宋佳,唐宁,许诺,韩梅,冯雪,邓超,曹阳,彭博,曾敏,萧然,田甜,"
+    "董洁,袁野,潘越,于晴,蒋欣,蔡琴,余音,杜鹃";
+constexpr int kRowHeight = 24;
+
+}  // namespace
+
+SeatingWindow::SeatingWindow(QWidget* owner)
+    : Window(owner, gbk("座位表窗口"), gbk(kTitle), 928, 531) {
+    classGroup = new QGroupBox(toQString(gbk("操作班级")), this);
+    classGroup->setObjectName(QStringLiteral("分组框1"));
+    classGroup->setGeometry(8, 8, 288, 144);
+    auto* classHeading = new TransparentLabel(classGroup, gbk("透明标签2"), gbk(kClassHeading));
+    classHeading->setGeometry(10, 24, 270, kRowHeight);
+    // The boxes sit in the gaps of the headings' texts, wherever the font puts them.
+    const QFontMetrics metrics(classHeading->widget()->font());
+    const QString classText = toQString(gbk(kClassHeading));
+    const int classWord = metrics.horizontalAdvance(classText.left(2)) + 4;
+    const int countWord = metrics.horizontalAdvance(classText.trimmed());
+    classBox = new ComboBox(classGroup, gbk("班级组合框"), ComboBox::Kind::ListOnly, true);
+    classBox->setGeometry(10 + classWord, 22, std::max(countWord - classWord - 74, 80), kRowHeight);
+    classBox->addItem(gbk("通用班级"), 0);
+    countEdit = new EditBox(classGroup, gbk("人数编辑"), gbk("42"));
+    countEdit->setGeometry(std::min(14 + countWord, 288 - 18 - 44 - 6), 22, 44, kRowHeight);
+    countEdit->setDigitsOnly(true);
+    countEdit->attachUpDown(1, 999);
+
+    rowsEdit = new EditBox(classGroup, gbk("横排编辑"), gbk("8"));
+    rowsEdit->setGeometry(10, 60, 40, kRowHeight);
+    rowsEdit->setDigitsOnly(true);
+    rowsEdit->attachUpDown(1, 99);
+    auto* gridHeading = new TransparentLabel(classGroup, gbk("透明标签1"), gbk(kGridHeading));
+    gridHeading->setGeometry(72, 60, 210, kRowHeight);
+    const QString gridText = toQString(gbk(kGridHeading));
+    const int rowWords = metrics.horizontalAdvance(gridText.left(gridText.indexOf(u'×') + 1)) + 6;
+    columnsEdit = new EditBox(classGroup, gbk("竖列编辑"), gbk("6"));
+    columnsEdit->setGeometry(72 + rowWords, 60, 40, kRowHeight);
+    columnsEdit->setDigitsOnly(true);
+    columnsEdit->attachUpDown(1, 99);
+    gridHeading->setGeometry(72, 60, 210, kRowHeight);
+    // Keep the heading behind the boxes that overlay its blank gap.
+    gridHeading->widget()->lower();
+    classHeading->widget()->lower();
+
+    generateButton = new Button(classGroup, gbk("生成座位按钮"), gbk("生成随机座位"));
+    generateButton->setGeometry(10, 100, 130, 32);
+    exportButton = new Button(classGroup, gbk("导出Excel按钮"), gbk("导出Excel"));
+    exportButton->setGeometry(148, 100, 130, 32);
+    exportButton->setDisabled(true);
+
+    importGroup = new QGroupBox(toQString(gbk("导入班级")), this);
+    importGroup->setObjectName(QStringLiteral("分组框2"));
+    importGroup->setGeometry(300, 8, 621, 144);
+    auto* nameHeading = new TransparentLabel(importGroup, gbk("透明标签4"), gbk("班级"));
+    nameHeading->setGeometry(8, 22, 40, kRowHeight);
+    classNameEdit = new EditBox(importGroup, gbk("班级编辑框"), gbk("18软件5班"));
+    classNameEdit->setGeometry(50, 22, 74, kRowHeight);
+    auto* separatorHeading = new TransparentLabel(importGroup, gbk("透明标签3"), gbk("分隔符"));
+    separatorHeading->setGeometry(8, 56, 40, kRowHeight);
+    separatorBox = new ComboBox(importGroup, gbk("分割符列表"), ComboBox::Kind::Editable, true);
+    separatorBox->setGeometry(50, 56, 74, kRowHeight);
+    for (const char* separator : {",", "，", "#", "换行", "自定义"}) {
+        separatorBox->addItem(gbk(separator), 0);
+    }
+    separatorBox->setText(gbk(","));
+    importButton = new Button(importGroup, gbk("一键导入按钮"), gbk("一键导入/修改"));
+    importButton->setGeometry(8, 96, 116, 32);
+    rosterEdit =
+        new EditBox(importGroup, gbk("人员编辑框"), gbk(kSampleRoster), EditBox::Lines::Multi);
+    rosterEdit->setGeometry(130, 12, 483, 125);
+
+    grid = new Grid(this, gbk("高级表格1"));
+    grid->setGeometry(8, 160, 913, 344);
+}
+
+}  // namespace exambell
