@@ -3,6 +3,8 @@
 #include <array>
 
 #include "app/VoiceDownloadButton.h"
+#include "runner/RunController.h"
+#include "schedule/CueAudio.h"
 #include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
@@ -35,14 +37,27 @@ constexpr std::array<int, 3> kFirstRunCues = {4, 5, 6};
 Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
-      settings_(std::make_unique<SettingsFile>(*main_, *platform_.dialogs, platform_.programDir)) {
+      settings_(std::make_unique<SettingsFile>(*main_, *platform_.dialogs, platform_.programDir)),
+      cueAudio_(std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs)) {
+    RunOperations run;
+    run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
+    run.savedFlag = [this] { return settings_->savedFlag(); };
+    run.saveSettings = [this] { settings_->saveSettings(); };
+    run.saveExamSettings = [this] { settings_->saveExamSettings(); };
+    run.playCue = [this](int cue) { cueAudio_->playCue(cue); };
+    run_ = std::make_unique<RunController>(*main_, *platform_.clock, *platform_.dialogs,
+                                           *platform_.audio, std::move(run));
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
     main_->runButton->setPictures(pictures.runIdle, pictures.runActive);
     main_->picture->setPicture(pictures.card);
     bindMainWindow();
 }
 
-Application::~Application() = default;
+Application::~Application() {
+    // The tick and the cue rows go before the window they work on.
+    run_.reset();
+    cueAudio_.reset();
+}
 
 void Application::bindMainWindow() {
     MainWindow& w = *main_;

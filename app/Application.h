@@ -10,10 +10,13 @@
 
 namespace exambell {
 
+class AudioOutput;
 class Clock;
+class CueAudio;
 class Dialogs;
 class ImportWindow;
 class MainWindow;
+class RunController;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
@@ -25,6 +28,7 @@ struct Platform {
     Text programDir;  // GBK, no trailing separator
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
+    AudioOutput* audio = nullptr;
     Spreadsheet* spreadsheet = nullptr;  // the seating chart's export
     UrlOpener* urlOpener = nullptr;      // the voice-download page
 };
@@ -39,6 +43,7 @@ class Application {
     const Text& programDir() const { return platform_.programDir; }
     MainWindow& mainWindow() { return *main_; }
     SettingsFile& settings() { return *settings_; }
+    RunController& runController() { return *run_; }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -63,6 +68,8 @@ class Application {
     Platform platform_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<SettingsFile> settings_;
+    std::unique_ptr<CueAudio> cueAudio_;
+    std::unique_ptr<RunController> run_;
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "net/QtUrlOpener.h"
+#include "schedule/SdlAudioOutput.h"
 #include "seating/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     exambell::QtDialogs dialogs;
     exambell::SystemClock clock;
+    exambell::SdlAudioOutput audio;
     exambell::DesktopWorkbookOpener workbookOpener;
     exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
     exambell::QtUrlOpener urlOpener;
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
     platform.dialogs = &dialogs;
     platform.clock = &clock;
+    platform.audio = &audio;
     platform.spreadsheet = &spreadsheet;
     platform.urlOpener = &urlOpener;
     exambell::Application app(platform);

@@ -6,6 +6,7 @@
 #include "settings/SettingsFile.h"
 #include "tests/support/AppFixture.h"
 #include "text/Encoding.h"
+#include "ui/Dialogs.h"
 #include "ui/ImportWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SeatingWindow.h"
@@ -172,6 +173,22 @@ TEST_F(StartUp, ButtonsOpenTheSeatingAndImportWindows) {
     EXPECT_EQ(import->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(import->parentWidget(), &w);
     import->close();
+}
+
+TEST_F(StartUp, FirstRunAsksSavesAndStarts) {
+    start();  // the fake clock stands at 08:00
+    MainWindow& w = main();
+    QTest::mouseClick(w.runButton->widget(), Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages().size(), std::size_t{2});
+    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.texts()[1], "保存成功");
+    EXPECT_TRUE(configExists());
+    EXPECT_TRUE(w.runButton->checked());
+    EXPECT_EQ(w.width(), 932);
+    EXPECT_EQ(w.reminderList->rowCount(), 6);  // exams 1 and 2, cues 4, 5 and 6
+    EXPECT_EQ(utf8(w.reminderList->cell(0, 4)), "04开考.mp3");
+    QTest::mouseClick(w.runButton->widget(), Qt::LeftButton);
+    EXPECT_EQ(w.width(), 456);
 }
 
 }  // namespace

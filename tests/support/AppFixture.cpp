@@ -34,6 +34,7 @@ void AppFixture::start() {
     platform.programDir = folder.text();
     platform.dialogs = &dialogs;
     platform.clock = &clock;
+    platform.audio = &audio;
     platform.spreadsheet = &spreadsheet;
     platform.urlOpener = &urlOpener;
     app = std::make_unique<Application>(platform);

@@ -11,6 +11,7 @@
 
 #include "app/Application.h"
 #include "net/UrlOpener.h"
+#include "tests/runner/FakeAudioOutput.h"
 #include "tests/seating/RecordingSpreadsheet.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
@@ -60,6 +61,7 @@ class AppFixture : public ::testing::Test {
     TempFolder folder;
     FakeDialogs dialogs;
     FakeClock clock;
+    FakeAudioOutput audio{clock};
     RecordingSpreadsheet spreadsheet;
     RecordingUrlOpener urlOpener;
     std::unique_ptr<Application> app;
