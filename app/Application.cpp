@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "schedule/ExamFieldChecks.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -44,6 +45,7 @@ Application::~Application() = default;
 
 void Application::bindMainWindow() {
     MainWindow& w = *main_;
+    examFieldChecks_ = std::make_unique<ExamFieldChecks>(w, *platform_.dialogs);
     for (int n = 1; n <= kExamCount; ++n) {
         QObject::connect(w.examEnabled[n], &CheckBox::clicked, w.examEnabled[n],
                          [this, n] { applyExamVisibility(n); });

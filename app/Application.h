@@ -11,6 +11,7 @@
 namespace exambell {
 
 class Dialogs;
+class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
 class SeatingWindow;
@@ -56,6 +57,7 @@ class Application {
     Platform platform_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<SettingsFile> settings_;
+    std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };
