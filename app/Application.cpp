@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "app/VoiceDownloadButton.h"
 #include "schedule/ExamFieldChecks.h"
+#include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -57,6 +59,7 @@ void Application::bindMainWindow() {
                      [this] { openImportWindow(); });
     QObject::connect(w.seatingButton, &Button::clicked, w.seatingButton,
                      [this] { openSeatingWindow(); });
+    bindVoiceDownloadButton(w, *platform_.urlOpener);
 }
 
 void Application::startUp() {
@@ -130,7 +133,12 @@ ImportWindow* Application::importWindow() const {
     return import_.data();
 }
 
-void Application::bindSeatingWindow(SeatingWindow&) {}
+void Application::bindSeatingWindow(SeatingWindow& window) {
+    // The controller belongs to the window and goes with it. A class saved before config.ini
+    // exists first writes the cue settings, so that the new file starts out whole.
+    new SeatingController(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
+                          settings_->configPath(), [this] { settings_->saveCueSettings(); });
+}
 
 void Application::bindImportWindow(ImportWindow&) {}
 

@@ -10,17 +10,24 @@
 
 namespace exambell {
 
+class Clock;
 class Dialogs;
 class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
 class SeatingWindow;
 class SettingsFile;
+class Spreadsheet;
+class UrlOpener;
 
-// What the program needs from its platform, wired here and nowhere else.
+// What the program needs from its platform, wired here and nowhere else. Every seam must be
+// set and outlive the Application.
 struct Platform {
     Text programDir;  // GBK, no trailing separator
     Dialogs* dialogs = nullptr;
+    Clock* clock = nullptr;
+    Spreadsheet* spreadsheet = nullptr;  // the seating chart's export
+    UrlOpener* urlOpener = nullptr;      // the voice-download page
 };
 
 class Application {

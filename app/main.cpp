@@ -3,11 +3,16 @@
 // then the event loop runs until the main window is closed.
 #include <QApplication>
 #include <QDir>
+#include <filesystem>
 
 #include "app/Application.h"
+#include "net/QtUrlOpener.h"
+#include "seating/DesktopWorkbookOpener.h"
+#include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
+#include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -15,9 +20,16 @@ int main(int argc, char** argv) {
     QDir::setCurrent(programDir);
 
     exambell::QtDialogs dialogs;
+    exambell::SystemClock clock;
+    exambell::DesktopWorkbookOpener workbookOpener;
+    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
+    exambell::QtUrlOpener urlOpener;
     exambell::Platform platform;
     platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
     platform.dialogs = &dialogs;
+    platform.clock = &clock;
+    platform.spreadsheet = &spreadsheet;
+    platform.urlOpener = &urlOpener;
     exambell::Application app(platform);
     app.startUp();
     app.mainWindow().show();

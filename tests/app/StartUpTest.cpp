@@ -161,6 +161,9 @@ TEST_F(StartUp, ButtonsOpenTheSeatingAndImportWindows) {
     EXPECT_TRUE(seating->isVisible());
     EXPECT_EQ(seating->parentWidget(), &w);
     EXPECT_EQ(seating->windowModality(), Qt::NonModal);
+    // Its creation handler has sized the grid from the rows and columns fields (8 x 6).
+    EXPECT_EQ(seating->grid->rowCount(), 9);
+    EXPECT_EQ(seating->grid->columnCount(), 7);
     seating->close();
     QTest::mouseClick(w.importButton->widget(), Qt::LeftButton);
     ImportWindow* import = app->importWindow();

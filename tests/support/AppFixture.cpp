@@ -33,6 +33,9 @@ void AppFixture::start() {
     Platform platform;
     platform.programDir = folder.text();
     platform.dialogs = &dialogs;
+    platform.clock = &clock;
+    platform.spreadsheet = &spreadsheet;
+    platform.urlOpener = &urlOpener;
     app = std::make_unique<Application>(platform);
     app->startUp();
     MainWindow& w = app->mainWindow();

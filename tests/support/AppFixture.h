@@ -10,6 +10,9 @@
 #include <string>
 
 #include "app/Application.h"
+#include "net/UrlOpener.h"
+#include "tests/seating/RecordingSpreadsheet.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/TempFolder.h"
 
@@ -48,8 +51,17 @@ class AppFixture : public ::testing::Test {
     // Gives a widget the keyboard focus as a click would.
     static void focusOn(QWidget* target);
 
+    // Records the addresses handed to the browser.
+    struct RecordingUrlOpener : UrlOpener {
+        std::vector<Text> opened;
+        void open(const Text& address) override { opened.push_back(address); }
+    };
+
     TempFolder folder;
     FakeDialogs dialogs;
+    FakeClock clock;
+    RecordingSpreadsheet spreadsheet;
+    RecordingUrlOpener urlOpener;
     std::unique_ptr<Application> app;
 };
 

@@ -88,6 +88,7 @@ TEST(EditBoxEvents, ContentChangedOnTypingAndArrowsOnly) {
     QSignalSpy changed(w.rowsEdit, &EditBox::contentChanged);
     w.rowsEdit->setText("12");
     EXPECT_EQ(changed.count(), 0);
+    QTest::keyClick(w.rowsEdit->lineEdit(), Qt::Key_End);  // a set text leaves the cursor at 0
     type(w.rowsEdit->lineEdit(), QStringLiteral("3"));
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(w.rowsEdit->text(), "123");
