@@ -121,6 +121,8 @@ void EditBox::setText(const Text& text) {
     settingText_ = true;
     if (line_) {
         line_->setText(toQString(text));
+        // Show a long path from its beginning, as the operator reads it.
+        line_->setCursorPosition(0);
         shownText_ = line_->text();
     } else {
         QString content = toQString(text);
