@@ -15,6 +15,7 @@
 #include <set>
 
 #include "seating/ClassStore.h"
+#include "seating/DesktopWorkbookOpener.h"
 #include "seating/SeatingController.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
@@ -556,6 +557,25 @@ TEST_F(SeatingWindowTest, RealWorkbookWithoutASpreadsheetProgram) {
     EXPECT_EQ(dialogs.texts(),
               std::vector<Text>{g("Excel程序创建失败！请检查是否有安装Excel 2000以上版本")});
     EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
+}
+
+// The desktop opener finds a spreadsheet program on the search path and hands it the file.
+TEST(DesktopWorkbookOpenerTest, StartsTheSpreadsheetProgramWithTheFile) {
+    test::TempFolder bin;
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", bin.path().c_str(), 1);
+    DesktopWorkbookOpener opener;
+    EXPECT_FALSE(opener.canOpenWorkbooks());
+
+    const std::filesystem::path program =
+        bin.write("localc", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.args\"\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    EXPECT_TRUE(opener.canOpenWorkbooks());
+    const std::filesystem::path file = bin.path() / "20191228_18软件5班考试座位表.xlsx";
+    EXPECT_TRUE(opener.openWorkbook(file));
+    setenv("PATH", savedPath.c_str(), 1);
+    // The program runs detached; nothing but its output tells when it is done.
+    QTRY_VERIFY_WITH_TIMEOUT(bin.read("localc.args") == file.string(), 10000);
 }
 
 }  // namespace
