@@ -32,22 +32,33 @@ struct Seen {
 class HttpRequestTest : public testing::Test {
   protected:
     void SetUp() override {
-        server.routes().set_logger(
-            [this](const httplib::Request& request, const httplib::Response&) {
+        // Recorded before the handler runs, so before the client has its answer.
+        server.routes().set_pre_routing_handler(
+            [this](const httplib::Request& request, httplib::Response&) {
                 std::lock_guard<std::mutex> guard(seen.lock);
                 seen.method = request.method;
                 seen.body = request.body;
                 seen.headers = request.headers;
+                return httplib::Server::HandlerResponse::Unhandled;
             });
         server.routes().Get("/text", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("plain text", "text/plain");
         });
-        server.routes().Post("/text", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content("posted", "text/plain");
-        });
-        server.routes().Put("/text", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content("put", "text/plain");
-        });
+        // The body is read after the pre-routing handler: the handlers record it.
+        server.routes().Post("/text",
+                             [this](const httplib::Request& request, httplib::Response& response) {
+                                 recordBody(request);
+                                 response.set_content("posted", "text/plain");
+                             });
+        server.routes().Put("/text",
+                            [this](const httplib::Request& request, httplib::Response& response) {
+                                recordBody(request);
+                                response.set_content("put", "text/plain");
+                            });
+    }
+    void recordBody(const httplib::Request& request) {
+        std::lock_guard<std::mutex> guard(seen.lock);
+        seen.body = request.body;
     }
     std::string url(const std::string& path) const { return server.base() + path; }
     std::string header(const std::string& name) {
@@ -60,8 +71,9 @@ class HttpRequestTest : public testing::Test {
         return seen.headers.count(name);
     }
 
-    TestServer server;
+    // Declared first so that it outlives the server thread that writes it.
     Seen seen;
+    TestServer server;
 };
 
 TEST_F(HttpRequestTest, MethodsByNumberAndBody) {

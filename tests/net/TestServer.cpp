@@ -42,6 +42,12 @@ TestServer::TestServer(const std::filesystem::path& folder) : secure_(true) {
 }
 
 TestServer::~TestServer() {
+    if (thread_.joinable()) {
+        // stop() only ends a loop that has begun.
+        while (!server_->is_running()) {
+            std::this_thread::yield();
+        }
+    }
     server_->stop();
     if (thread_.joinable()) {
         thread_.join();
