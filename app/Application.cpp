@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -128,7 +129,11 @@ ImportWindow* Application::importWindow() const {
     return import_.data();
 }
 
-void Application::bindSeatingWindow(SeatingWindow&) {}
+void Application::bindSeatingWindow(SeatingWindow& window) {
+    // Belongs to the window and goes with it.
+    new SeatingController(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
+                          settings_->configPath(), [this] { settings_->saveCueSettings(); });
+}
 
 void Application::bindImportWindow(ImportWindow&) {}
 

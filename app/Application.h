@@ -10,16 +10,20 @@
 
 namespace exambell {
 
+class Clock;
 class Dialogs;
 class ImportWindow;
 class MainWindow;
 class SeatingWindow;
 class SettingsFile;
+class Spreadsheet;
 
 // What the program needs from its platform, wired here and nowhere else.
 struct Platform {
     Text programDir;  // GBK, no trailing separator
     Dialogs* dialogs = nullptr;
+    Clock* clock = nullptr;
+    Spreadsheet* spreadsheet = nullptr;  // the seating chart's export
 };
 
 class Application {

@@ -5,9 +5,12 @@
 #include <QDir>
 
 #include "app/Application.h"
+#include "seating/DesktopWorkbookOpener.h"
+#include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
+#include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -18,6 +21,11 @@ int main(int argc, char** argv) {
     exambell::Platform platform;
     platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
     platform.dialogs = &dialogs;
+    exambell::SystemClock clock;
+    platform.clock = &clock;
+    exambell::DesktopWorkbookOpener workbookOpener;
+    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, QDir::tempPath().toStdU16String());
+    platform.spreadsheet = &spreadsheet;
     exambell::Application app(platform);
     app.startUp();
     app.mainWindow().show();

@@ -19,7 +19,7 @@
 #include "seating/SeatingController.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
-#include "tests/seating/RecordingSpreadsheet.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "tests/seating/ScriptedDialogs.h"
 #include "tests/seating/XlsxReader.h"
 #include "tests/support/TempFolder.h"

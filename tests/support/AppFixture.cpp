@@ -33,6 +33,8 @@ void AppFixture::start() {
     Platform platform;
     platform.programDir = folder.text();
     platform.dialogs = &dialogs;
+    platform.clock = &clock;
+    platform.spreadsheet = &spreadsheet;
     app = std::make_unique<Application>(platform);
     app->startUp();
     MainWindow& w = app->mainWindow();

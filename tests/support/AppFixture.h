@@ -10,7 +10,9 @@
 #include <string>
 
 #include "app/Application.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
 
 class QWidget;
@@ -50,6 +52,8 @@ class AppFixture : public ::testing::Test {
 
     TempFolder folder;
     FakeDialogs dialogs;
+    FakeClock clock;
+    RecordingSpreadsheet spreadsheet;
     std::unique_ptr<Application> app;
 };
 
