@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -460,8 +461,13 @@ Text HttpRequest(std::string_view url, int method, std::string_view body,
         return Text();
     }
 
-    const int timeoutMs = timeoutSeconds > 0 ? timeoutSeconds * 1000 : kDefaultTimeoutMs;
-    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs))) {
+    // At most INT_MAX ms (24 days), which every platform's long holds.
+    const long timeoutMs =
+        timeoutSeconds <= 0
+            ? kDefaultTimeoutMs
+            : static_cast<long>(std::min<long long>(static_cast<long long>(timeoutSeconds) * 1000,
+                                                    std::numeric_limits<int>::max()));
+    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs)) {
         statusText = kErrorTimeouts;
         return Text();
     }

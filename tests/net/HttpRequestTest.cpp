@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 
 #include "tests/net/TestServer.h"
@@ -87,6 +88,10 @@ TEST_F(HttpRequestTest, MethodsByNumberAndBody) {
               "plain text");
     EXPECT_EQ(seen.method, "GET");
     EXPECT_EQ(status, "200 OK");
+    // The largest time-out is no overflow.
+    EXPECT_EQ(HttpRequest(url("/text"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
+                          {}, {}, {}, {}, std::numeric_limits<int>::max()),
+              "plain text");
 
     EXPECT_EQ(HttpRequest(url("/text"), kHttpPost, "a=1&b=%D6%D0"), "posted");
     EXPECT_EQ(seen.method, "POST");
