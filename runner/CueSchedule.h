@@ -14,8 +14,8 @@
 
 namespace exambell {
 
-inline constexpr int kExamCount = 4;
-inline constexpr int kCueCount = 7;
+inline constexpr int kScheduleExamCount = 4;
+inline constexpr int kScheduleCueCount = 7;
 
 // One cue row of the main window as a run reads it: check box, its caption, the path box.
 struct CueSetting {
@@ -24,7 +24,7 @@ struct CueSetting {
     Text path;
 };
 // Index 0 is cue 1 ("开考前15分钟") .. index 6 is cue 7 ("每隔15分钟").
-using CueSettings = std::array<CueSetting, kCueCount>;
+using CueSettings = std::array<CueSetting, kScheduleCueCount>;
 
 // One exam row: check box, subject, start "HH:MM", duration ("120分钟": its leading number counts).
 struct ExamSetting {
@@ -33,7 +33,7 @@ struct ExamSetting {
     Text start;
     Text duration;
 };
-using ExamSettings = std::array<ExamSetting, kExamCount>;
+using ExamSettings = std::array<ExamSetting, kScheduleExamCount>;
 
 // Minutes of the day of a start text: hour before the first ":", minute after the last ":"
 // (no ":" gives 0).

@@ -11,6 +11,10 @@
 
 namespace exambell {
 
+class ClassRoster;
+class Dialogs;
+class SeatingWindow;
+
 class SeatingChart {
   public:
     // The student count field's range; larger counts are refused before any drawing.
@@ -19,6 +23,20 @@ class SeatingChart {
     static constexpr int kMaxRowsOrColumns = 99;
 
     using Generator = std::mt19937_64;
+
+    // The grid of window, with the names of the class last chosen in roster.
+    SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster);
+
+    // When the rows field changes and when the window is created: the grid gets rows + 1 rows.
+    void resizeRows();
+    // When the columns field changes and when the window is created: columns + 1 columns.
+    void resizeColumns();
+    // When the generate button is clicked: checks the fields, draws a new order and fills the
+    // grid with numbers, or with the chosen class's names when the class box shows a class.
+    void generate();
+    // The window's draws, from its own generator.
+    int randomInRange(int lo, int hi) { return randomInRange(generator_, lo, hi); }
+    std::vector<int> drawOrder(int n) { return drawOrder(generator_, n); }
 
     // A generator seeded from std::random_device and the processor's cycle counter.
     static Generator seededGenerator();
@@ -36,6 +54,12 @@ class SeatingChart {
     // and non-negative sizes.
     static SeatTable layout(int rows, int columns, const std::vector<int>& order,
                             const std::vector<Text>* names);
+
+  private:
+    SeatingWindow* window_ = nullptr;
+    Dialogs* dialogs_ = nullptr;
+    const ClassRoster* roster_ = nullptr;
+    Generator generator_;
 };
 
 }  // namespace exambell

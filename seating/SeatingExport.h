@@ -9,6 +9,9 @@
 
 namespace exambell {
 
+class Dialogs;
+class SeatingWindow;
+
 // What the export reads of the grid.
 class GridCells {
   public:
@@ -20,6 +23,14 @@ class GridCells {
 
 class SeatingExport {
   public:
+    SeatingExport(SeatingWindow& window, Spreadsheet& spreadsheet, const Clock& clock,
+                  Dialogs& dialogs);
+
+    // When the export button is clicked: copies the grid as it is now into a new workbook of the
+    // spreadsheet application, titled with today's date and the class box's text, and leaves it
+    // open there. Nothing an earlier export opened is touched.
+    void exportToSpreadsheet();
+
     // The worksheet address of grid cell (row, column), both 0-based: the column name of
     // worksheet column column + 1 in lower case ("a" .. "z", "aa" .. "az", "ba", ..., "zz",
     // "aaa", ...) followed by the row number row + 1.
@@ -32,6 +43,12 @@ class SeatingExport {
     // Starts the application, opens a new workbook under the caption and writes every cell of
     // the grid, empty ones too, one one-cell range at a time; then releases the application.
     static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
+
+  private:
+    SeatingWindow& window_;
+    Spreadsheet& spreadsheet_;
+    const Clock& clock_;
+    Dialogs& dialogs_;
 };
 
 }  // namespace exambell

@@ -4,6 +4,7 @@
 // match case-insensitively, blanks around names and values are dropped, the first occurrence of a
 // section or key wins, a value is cut after 10,239 bytes. All names and values are GBK bytes.
 
+#include <cstddef>
 #include <string_view>
 
 #include "text/Text.h"
@@ -16,15 +17,21 @@ class ProfileStore {
     static constexpr std::size_t kMaxValueBytes = 10239;
 
     // The value of key in section of file, or fallback when the file, section or key is missing.
-    // An existing key with an empty value reads "". File, section and key lose leading characters
+    // An existing key with an empty value reads "". A value longer than kMaxValueBytes is cut
+    // there (one byte earlier when the cut would split a double-byte character); the fallback
+    // loses trailing blanks and is cut the same way. File, section and key lose leading characters
     // with codes up to 32 first; if any is then empty the result is "" and the file is not read.
     static Text read(std::string_view file, std::string_view section, std::string_view key,
                      std::string_view fallback);
 
     // Writes key=value into section of file, creating file, section and key as needed (a new
-    // section at the end of the file, a new key at the end of its section). The new content goes
-    // to a temporary file beside the old one and is renamed over it, so a failed write leaves the
-    // old file whole. Returns whether the file now holds the value.
+    // section at the end of the file, a new key at the end of its section); an existing key keeps
+    // its spelling and the rest of the file its bytes. The new content goes to a temporary file
+    // beside the old one and is renamed over it, so a failed write leaves the old file whole.
+    // Returns whether the file now holds the value: false when the file cannot be replaced
+    // (read-only folder, full disk), when a name is empty, and for a section, key or value that
+    // one line cannot hold (a CR or LF anywhere, "=" in the key, a key starting with "[" or ";").
+    // A value ends at a NUL, as a C string does.
     static bool write(std::string_view file, std::string_view section, std::string_view key,
                       std::string_view value);
 };

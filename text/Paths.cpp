@@ -31,12 +31,12 @@ Text joinPath(std::string_view folder, std::string_view name) {
 
 Text fileNamePart(std::string_view path) {
 #ifdef _WIN32
-    // "\" is never a trail byte worry here: GBK trail bytes start at 0x40, "\" is 0x5C, so scan
-    // by characters.
+    // "\" (0x5C) can be the trail byte of a double-byte character ("\xD5\x5C"), so scan by
+    // characters.
     std::size_t cut = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(path[i]);
-        if (isGbkLeadByte(c) && i + 1 < path.size()) {
+        if (gbkCharLength(path, i) == 2) {
             ++i;
         } else if (c == '\\' || c == '/') {
             cut = i + 1;

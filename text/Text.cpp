@@ -1,6 +1,7 @@
 #include "text/Text.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace exambell {
@@ -28,30 +29,49 @@ char halfWidthOf(unsigned char lead, unsigned char trail) {
     return 0;
 }
 
-// Byte length of the character starting at i: 2 for a lead byte followed by another byte.
 std::size_t charLength(std::string_view text, std::size_t i) {
-    return isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return gbkCharLength(text, i);
 }
 
 unsigned char foldAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
+// Whether sought occurs in text at byte index at, which is a character start. With ignoreCase
+// only single-byte characters fold: the trail byte of a double-byte character may look like an
+// ASCII letter ("\xB0\x41" is not "\xB0\x61").
 bool matchesAt(std::string_view text, std::size_t at, std::string_view sought, bool ignoreCase) {
     if (text.size() - at < sought.size()) {
         return false;
     }
-    for (std::size_t k = 0; k < sought.size(); ++k) {
-        unsigned char a = static_cast<unsigned char>(text[at + k]);
-        unsigned char b = static_cast<unsigned char>(sought[k]);
-        if (ignoreCase ? foldAscii(a) != foldAscii(b) : a != b) {
+    if (!ignoreCase) {
+        return text.substr(at, sought.size()) == sought;
+    }
+    const std::size_t end = at + sought.size();
+    for (std::size_t i = at; i < end;) {
+        std::size_t len = charLength(text, i);
+        if (len == 2) {
+            if (text.substr(i, std::min(len, end - i)) !=
+                sought.substr(i - at, std::min(len, end - i))) {
+                return false;
+            }
+        } else if (foldAscii(static_cast<unsigned char>(text[i])) !=
+                   foldAscii(static_cast<unsigned char>(sought[i - at]))) {
             return false;
         }
+        i += len;
     }
     return true;
 }
 
 }  // namespace
+
+std::size_t gbkCharLength(std::string_view text, std::size_t i) {
+    return i + 1 < text.size() && isGbkLeadByte(static_cast<unsigned char>(text[i])) &&
+                   isGbkTrailByte(static_cast<unsigned char>(text[i + 1]))
+               ? 2
+               : 1;
+}
 
 std::int64_t toInteger(std::string_view text) {
     std::string half;
@@ -98,16 +118,21 @@ Text toText(std::int64_t number) {
     return std::to_string(number);
 }
 
+// std::to_chars in general format with a precision is printf's "%.<precision>g", but never
+// looks at the locale: the program's process runs under the user's locale (Qt sets it), where
+// printf could write a decimal comma.
 Text toText(double number) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.13g", number);
-    return buffer;
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 13);
+    return Text(buffer, result.ptr);
 }
 
 Text toText(float number) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.6g", static_cast<double>(number));
-    return buffer;
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 6);
+    return Text(buffer, result.ptr);
 }
 
 Text twoDigits(std::string_view text) {

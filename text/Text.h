@@ -18,6 +18,16 @@ constexpr bool isGbkLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
+// True for a byte that can end a double-byte GBK character (0x40..0xFE except 0x7F). A lead byte
+// followed by anything else stands alone, so an ASCII digit, blank, separator or line break is
+// never swallowed by a broken character before it.
+constexpr bool isGbkTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
+// Byte length (1 or 2) of the character that starts at byte index i of text (i < text.size()).
+std::size_t gbkCharLength(std::string_view text, std::size_t i);
+
 // Whole number of a text: full-width digits, colon, blank and signs are first turned half-width,
 // then leading blanks are skipped and an optional sign and the leading digits read.
 // "120分钟" gives 120, "" gives 0, "abc" gives 0. Saturates instead of overflowing.

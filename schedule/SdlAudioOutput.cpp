@@ -1,0 +1,301 @@
+#include "schedule/SdlAudioOutput.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "text/Encoding.h"
+#include "text/Paths.h"
+
+// How the two players share SDL_mixer.
+//
+// SDL_mixer has one music stream (Mix_Music) and any number of sample channels (Mix_Chunk). The
+// compressed-audio player is the music stream: mpg123 decodes the MP3 while it plays, so a long
+// file starts as fast as a short one. The simple player must sound at the same time and
+// independently, so its WAV files play as a chunk on the one sample channel. MIDI cannot use the
+// music stream (playing an MP3 would end it) and rendering a MIDI file into a chunk up front is too
+// slow: measured here, Mix_LoadWAV renders a 3-minute song in 620 ms and 32 MB, all of it on the
+// calling (user-interface) thread, and loads the 6 MB sound font again each time. So the simple
+// player has its own FluidSynth synthesiser: the sound font is loaded once when the device opens
+// (13 ms), a fluid_player parses the file on the first audio callback, and the synthesiser is
+// rendered straight into the mixed stream by SDL_mixer's post-mix hook, driven by the sample count
+// ("player.timing-source" "sample"), so no extra thread exists and a play call costs no rendering
+// at all.
+
+namespace exambell {
+
+namespace {
+
+constexpr int kSampleRate = 44100;
+constexpr int kDeviceChannels = 2;
+// The only sample channel: the simple player's WAV sound.
+constexpr int kSoundChannel = 0;
+// FluidSynth's default gain (0.2) is much quieter than a normalised recording.
+constexpr double kMidiGain = 0.6;
+
+void dropSdlLog(void*, int, SDL_LogPriority, const char*) {}
+
+// The bytes of a regular file; empty for anything else (a folder must not reach the stream, whose
+// iterator throws on it).
+std::string readWholeFile(const Text& path) {
+    if (!fileExists(path)) {
+        return {};
+    }
+    std::ifstream in(nativePath(path), std::ios::binary);
+    std::string bytes;
+    char block[65536];
+    while (in.read(block, sizeof block) || in.gcount() > 0) {
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+    }
+    return bytes;
+}
+
+bool isWavContent(const std::string& bytes) {
+    return bytes.size() > 11 && bytes.compare(0, 4, "RIFF") == 0 &&
+           bytes.compare(8, 4, "WAVE") == 0;
+}
+
+bool isMidiContent(const std::string& bytes) {
+    return bytes.size() > 4 && bytes.compare(0, 4, "MThd") == 0;
+}
+
+}  // namespace
+
+struct SdlAudioOutput::Impl {
+    bool sdlStarted = false;
+    bool open = false;
+    Mix_Music* music = nullptr;  // the compressed-audio player, while one exists
+    Mix_Chunk* chunk = nullptr;  // the simple player's WAV sound, while one exists
+
+    // The MIDI synthesiser. midiLock guards player and the rendering; the audio thread holds it
+    // for one callback's rendering (well under a millisecond), the user-interface thread only to
+    // start or drop a player.
+    fluid_settings_t* midiSettings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_player_t* player = nullptr;
+    bool midiSounding = false;
+    std::vector<float> midiBuffer;
+    mutable std::mutex midiLock;
+
+    void startMidi(const Options& options, int bufferFrames);
+    void stopMidiLocked();
+    void renderMidi(std::int16_t* stream, int samples);
+    void releaseMusic();
+    void releaseChunk();
+};
+
+void SdlAudioOutput::Impl::startMidi(const Options& options, int bufferFrames) {
+    // The synthesiser reports into the process's log; this program logs nothing.
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+        fluid_set_log_function(level, nullptr, nullptr);
+    }
+    midiSettings = new_fluid_settings();
+    if (midiSettings == nullptr) {
+        return;
+    }
+    fluid_settings_setnum(midiSettings, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(midiSettings, "synth.gain", kMidiGain);
+    fluid_settings_setstr(midiSettings, "player.timing-source", "sample");
+    synth = new_fluid_synth(midiSettings);
+    if (synth == nullptr ||
+        fluid_synth_sfload(synth, options.soundFont.c_str(), 1) == FLUID_FAILED) {
+        delete_fluid_synth(synth);
+        synth = nullptr;
+        return;
+    }
+    midiBuffer.resize(static_cast<std::size_t>(bufferFrames) * kDeviceChannels);
+}
+
+void SdlAudioOutput::Impl::stopMidiLocked() {
+    if (player != nullptr) {
+        fluid_player_stop(player);
+        delete_fluid_player(player);
+        player = nullptr;
+    }
+    if (midiSounding) {
+        fluid_synth_all_sounds_off(synth, -1);
+        midiSounding = false;
+    }
+}
+
+// Runs on the audio thread after SDL_mixer has mixed the music and the channels: adds the
+// synthesiser's output to the stream (signed 16-bit, interleaved stereo).
+void SdlAudioOutput::Impl::renderMidi(std::int16_t* stream, int samples) {
+    std::lock_guard lock(midiLock);
+    if (!midiSounding) {
+        return;
+    }
+    const int blockFrames = static_cast<int>(midiBuffer.size()) / kDeviceChannels;
+    for (int done = 0; done < samples;) {
+        const int frames = std::min(blockFrames, (samples - done) / kDeviceChannels);
+        if (frames <= 0) {
+            break;
+        }
+        // Floats, not fluid_synth_write_s16: that one dithers, which puts noise into silence.
+        float* out = midiBuffer.data();
+        fluid_synth_write_float(synth, frames, out, 0, kDeviceChannels, out, 1, kDeviceChannels);
+        for (int i = 0; i < frames * kDeviceChannels; ++i) {
+            const int mixed =
+                stream[done + i] +
+                static_cast<int>(std::lround(std::clamp(out[i], -1.0f, 1.0f) * 32767.0f));
+            stream[done + i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
+        }
+        done += frames * kDeviceChannels;
+    }
+    // The file has ended once the player is done and the last notes have died away.
+    if (player != nullptr && fluid_player_get_status(player) == FLUID_PLAYER_DONE &&
+        fluid_synth_get_active_voice_count(synth) == 0) {
+        midiSounding = false;
+    }
+}
+
+void SdlAudioOutput::Impl::releaseMusic() {
+    if (music != nullptr) {
+        Mix_HaltMusic();
+        Mix_FreeMusic(music);
+        music = nullptr;
+    }
+}
+
+void SdlAudioOutput::Impl::releaseChunk() {
+    if (chunk != nullptr) {
+        Mix_HaltChannel(kSoundChannel);
+        Mix_FreeChunk(chunk);
+        chunk = nullptr;
+    }
+}
+
+SdlAudioOutput::SdlAudioOutput() : SdlAudioOutput(Options{}) {}
+
+SdlAudioOutput::SdlAudioOutput(const Options& options) : impl_(std::make_unique<Impl>()) {
+    SDL_LogSetOutputFunction(dropSdlLog, nullptr);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return;
+    }
+    impl_->sdlStarted = true;
+    // The compressed-audio player takes whatever SDL_mixer can stream, MIDI included: cue files go
+    // there by the letters "mp3" in their name, whatever their content.
+    Mix_SetSoundFonts(options.soundFont.c_str());
+    Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
+    // No format changes allowed: SDL converts for the device, and the post-mix hook can rely on
+    // 44.1 kHz signed 16-bit stereo.
+    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, kDeviceChannels, options.bufferFrames,
+                            nullptr, 0) != 0) {
+        return;
+    }
+    impl_->open = true;
+    Mix_AllocateChannels(1);
+    impl_->startMidi(options, options.bufferFrames);
+    if (impl_->synth != nullptr) {
+        Mix_SetPostMix(
+            [](void* impl, Uint8* stream, int bytes) {
+                static_cast<Impl*>(impl)->renderMidi(reinterpret_cast<std::int16_t*>(stream),
+                                                     bytes / 2);
+            },
+            impl_.get());
+    }
+}
+
+SdlAudioOutput::~SdlAudioOutput() {
+    if (impl_->open) {
+        // Mix_SetPostMix waits for a running callback, so nothing renders after this line.
+        Mix_SetPostMix(nullptr, nullptr);
+        impl_->releaseMusic();
+        impl_->releaseChunk();
+        Mix_CloseAudio();
+    }
+    if (impl_->player != nullptr) {
+        delete_fluid_player(impl_->player);
+    }
+    delete_fluid_synth(impl_->synth);
+    delete_fluid_settings(impl_->midiSettings);
+    if (impl_->sdlStarted) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+void SdlAudioOutput::playSoundFile(const Text& path) {
+    if (!impl_->open) {
+        return;
+    }
+    // One sound at a time: a new play replaces whatever the simple player was sounding.
+    impl_->releaseChunk();
+    {
+        std::lock_guard lock(impl_->midiLock);
+        impl_->stopMidiLocked();
+    }
+    const std::string bytes = readWholeFile(path);
+    if (isWavContent(bytes)) {
+        SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+        impl_->chunk = Mix_LoadWAV_RW(source, 1);
+        if (impl_->chunk != nullptr) {
+            Mix_PlayChannel(kSoundChannel, impl_->chunk, 0);
+        }
+    } else if (isMidiContent(bytes) && impl_->synth != nullptr) {
+        fluid_player_t* player = new_fluid_player(impl_->synth);
+        if (player == nullptr) {
+            return;
+        }
+        // The player copies the bytes; it parses them on the first audio callback.
+        if (fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
+            fluid_player_play(player) != FLUID_OK) {
+            delete_fluid_player(player);
+            return;
+        }
+        std::lock_guard lock(impl_->midiLock);
+        impl_->player = player;
+        impl_->midiSounding = true;
+    }
+}
+
+void SdlAudioOutput::playCompressedFile(const Text& path) {
+    if (!impl_->open) {
+        return;
+    }
+    impl_->releaseMusic();
+    if (path.empty()) {
+        return;
+    }
+    impl_->music = Mix_LoadMUS(gbkToUtf8(path).c_str());
+    if (impl_->music != nullptr) {
+        Mix_PlayMusic(impl_->music, 0);
+    }
+}
+
+void SdlAudioOutput::stopAllAudio() {
+    if (!impl_->open) {
+        return;
+    }
+    impl_->releaseMusic();
+    // Mix_HaltChannel and the lock below both wait for the audio callback in progress, so no sample
+    // of the simple player is mixed once this returns.
+    impl_->releaseChunk();
+    std::lock_guard lock(impl_->midiLock);
+    impl_->stopMidiLocked();
+}
+
+bool SdlAudioOutput::isIdle() const {
+    if (!impl_->open) {
+        return true;
+    }
+    if (Mix_PlayingMusic() != 0 || Mix_Playing(kSoundChannel) != 0) {
+        return false;
+    }
+    std::lock_guard lock(impl_->midiLock);
+    return !impl_->midiSounding;
+}
+
+bool SdlAudioOutput::isOpen() const {
+    return impl_->open;
+}
+
+}  // namespace exambell

@@ -1,0 +1,693 @@
+#include "settings/ProfileStore.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "text/Paths.h"
+
+namespace exambell {
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr const char* kLineEnd = "\r\n";
+
+// Blanks the profile format drops around names and values. None of them can be the trail byte of
+// a double-byte character, and neither can "=", ";", a quote, NUL or LF, so those are safe to
+// look for byte by byte; "]" and ASCII letters can be trail bytes and need character awareness.
+bool isBlank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+unsigned char foldAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// Names compare like the Windows services compare them: ASCII letters without regard to case,
+// every other byte exactly. Only single-byte characters fold; "\xB0\x41" is not "\xB0\x61".
+bool sameName(std::string_view inFile, std::string_view sought) {
+    if (inFile.size() != sought.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < inFile.size();) {
+        std::size_t len = gbkCharLength(inFile, i);
+        if (len == 2) {
+            if (inFile.substr(i, 2) != sought.substr(i, 2)) {
+                return false;
+            }
+        } else if (foldAscii(static_cast<unsigned char>(inFile[i])) !=
+                   foldAscii(static_cast<unsigned char>(sought[i]))) {
+            return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+// A text as the C-string services see it: it ends at the first NUL.
+std::string_view cutAtNul(std::string_view text) {
+    std::size_t nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+// The caller skips leading characters with codes up to 32 in file, section and key names.
+std::string_view skipLeadingControls(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= 32) {
+        ++i;
+    }
+    return text.substr(i);
+}
+
+// A section or key name as it is looked up: leading codes up to 32 skipped by the caller, then
+// trailing blanks dropped by the service.
+std::string_view cleanName(std::string_view name) {
+    std::string_view out = skipLeadingControls(cutAtNul(name));
+    while (!out.empty() && isBlank(static_cast<unsigned char>(out.back()))) {
+        out.remove_suffix(1);
+    }
+    return out;
+}
+
+// At most kMaxValueBytes of text, never ending in the first half of a double-byte character.
+std::string_view cutToBuffer(std::string_view text) {
+    if (text.size() <= ProfileStore::kMaxValueBytes) {
+        return text;
+    }
+    std::size_t end = 0;
+    while (end < ProfileStore::kMaxValueBytes) {
+        std::size_t len = gbkCharLength(text, end);
+        if (end + len > ProfileStore::kMaxValueBytes) {
+            break;
+        }
+        end += len;
+    }
+    return text.substr(0, end);
+}
+
+// One pass over the bytes of a profile file, looking for the first occurrence of one section and,
+// inside it, the first occurrence of one key. It keeps only bounded state per line (a name is
+// compared through a buffer one byte longer than the sought name, a value is kept up to what the
+// read buffer can hold), so a file of any size and lines of any length are scanned in constant
+// memory. Lines:
+//   blanks "[" name "]" ...   a section header (name up to the last "]", blanks around it dropped);
+//                             without any "]" the line is neither header nor key
+//   blanks ";" ...            a comment
+//   blanks name "=" value     a key; blanks around name and value dropped, matching quotes
+//                             around the value dropped, name and value cut at a NUL
+//   anything else             ignored (a line without "=" is no key)
+// Lines end at LF; a CR before it is a blank, so CR LF and LF files read alike.
+class ProfileScanner {
+  public:
+    ProfileScanner(std::string_view section, std::string_view key) : section_(section), key_(key) {
+        nameBuffer_.reserve(std::max(section.size(), key.size()) + 1);
+    }
+
+    // Scans the next bytes of the file; false once everything needed has been found (the key,
+    // or the end of the section that lacks it).
+    bool feed(const char* data, std::size_t size) {
+        for (std::size_t i = 0; i < size && !done_;) {
+            i = step(data, size, i);
+        }
+        offset_ += size;
+        base_ = offset_;
+        if (size > 0) {
+            lastByte_ = static_cast<unsigned char>(data[size - 1]);
+        }
+        return !done_;
+    }
+
+    void finish() {
+        if (!done_ && lineStart_ < offset_) {
+            endLine(offset_, false);
+        }
+    }
+
+    bool sectionFound() const { return sectionFound_; }
+    bool keyFound() const { return keyFound_; }
+    // The key line, LF included: [keyLineStart, keyLineEnd).
+    std::uint64_t keyLineStart() const { return keyLineStart_; }
+    std::uint64_t keyLineEnd() const { return keyLineEnd_; }
+    // The key's name as the file spells it.
+    const Text& keySpelling() const { return keySpelling_; }
+    // Where a new key of the section goes: after its last key line, or after its header.
+    std::uint64_t insertAt() const { return insertAt_; }
+    // The line before insertAt() has no LF (it is the file's last line).
+    bool insertNeedsLineEnd() const { return insertNeedsLineEnd_; }
+    // Bytes scanned and whether they end with a LF (meaningful when the whole file was scanned).
+    std::uint64_t scanned() const { return offset_; }
+    bool endsWithLineEnd() const { return offset_ == 0 || lastByte_ == '\n'; }
+
+    // The found key's value as the service returns it.
+    Text value() const {
+        std::size_t length = valueNulAt_ != kNone ? valueNulAt_ : valueLastNonBlankEnd_;
+        unsigned char last = valueNulAt_ != kNone ? valuePrevious_ : valueLastNonBlank_;
+        std::string_view value(valueBuffer_);
+        if (length >= 2 && (value[0] == '"' || value[0] == '\'') &&
+            last == static_cast<unsigned char>(value[0])) {
+            value = value.substr(1, length - 2);
+        } else {
+            value = value.substr(0, length);
+        }
+        return Text(cutToBuffer(value));
+    }
+
+  private:
+    enum class State { Lead, Skip, SkipFindEquals, Header, KeyName, ValueLead, Value };
+    enum class Kind { Other, Header, Key };
+
+    // Processes data[i...] and returns the index of the next byte to look at.
+    std::size_t step(const char* data, std::size_t size, std::size_t i) {
+        unsigned char c = static_cast<unsigned char>(data[i]);
+        switch (state_) {
+            case State::Lead:
+                if (c == '\n') {
+                    endLine(base_ + i + 1, true);
+                } else if (isBlank(c)) {
+                } else if (c == '[') {
+                    beginName();
+                    state_ = State::Header;
+                    kind_ = Kind::Header;
+                } else if (c == ';') {
+                    state_ = State::Skip;
+                } else if (inSection_) {
+                    beginName();
+                    state_ = State::KeyName;
+                    return i;
+                } else {
+                    state_ = State::Skip;
+                }
+                return i + 1;
+            case State::Skip:
+            case State::SkipFindEquals: {
+                const char* end = data + size;
+                const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', size - i));
+                const char* stop = lf != nullptr ? lf : end;
+                if (state_ == State::SkipFindEquals &&
+                    std::memchr(data + i, '=', static_cast<std::size_t>(stop - (data + i)))) {
+                    kind_ = Kind::Key;
+                    state_ = State::Skip;
+                }
+                if (lf == nullptr) {
+                    return size;
+                }
+                std::size_t at = static_cast<std::size_t>(lf - data);
+                endLine(base_ + at + 1, true);
+                return at + 1;
+            }
+            case State::Header:
+                if (c == '\n') {
+                    endLine(base_ + i + 1, true);
+                } else if (!(nameCount_ == 0 && isBlank(c))) {
+                    if (afterLead_ && isGbkTrailByte(c)) {
+                        afterLead_ = false;
+                    } else {
+                        afterLead_ = isGbkLeadByte(c);
+                        if (c == ']') {
+                            bracketEnd_ = nameLastNonBlankEnd_;
+                        }
+                    }
+                    addNameByte(c, section_.size());
+                    // Outside the sought section only a header naming it matters (inside, any
+                    // header ends it): skip the rest of a line that can no longer name it.
+                    if (!inSection_ && !nameCanMatch(section_.size()) &&
+                        (bracketEnd_ == kNone || nameLength(bracketEnd_) != section_.size())) {
+                        kind_ = Kind::Other;
+                        state_ = State::Skip;
+                    }
+                }
+                return i + 1;
+            case State::KeyName:
+                if (c == '\n') {
+                    kind_ = Kind::Other;
+                    endLine(base_ + i + 1, true);
+                } else if (c == '=') {
+                    kind_ = Kind::Key;
+                    std::size_t length = nameLength(nameLastNonBlankEnd_);
+                    if (length == key_.size() &&
+                        sameName(std::string_view(nameBuffer_).substr(0, length), key_)) {
+                        keyMatched_ = true;
+                        keySpelling_ = nameBuffer_.substr(0, length);
+                        state_ = State::ValueLead;
+                    } else {
+                        state_ = State::Skip;
+                    }
+                } else {
+                    addNameByte(c, key_.size());
+                    if (!nameCanMatch(key_.size())) {
+                        state_ = State::SkipFindEquals;
+                    }
+                }
+                return i + 1;
+            case State::ValueLead:
+                if (c == '\n') {
+                    endLine(base_ + i + 1, true);
+                    return i + 1;
+                }
+                if (isBlank(c)) {
+                    return i + 1;
+                }
+                state_ = State::Value;
+                return i;
+            case State::Value:
+                if (c == '\n') {
+                    endLine(base_ + i + 1, true);
+                } else if (c == 0) {
+                    valueNulAt_ = valueCount_;
+                    state_ = State::Skip;
+                } else {
+                    // Two bytes beyond the buffer: room for an opening quote and for telling
+                    // whether the cut splits a character.
+                    if (valueCount_ < ProfileStore::kMaxValueBytes + 2) {
+                        valueBuffer_ += static_cast<char>(c);
+                    }
+                    ++valueCount_;
+                    if (!isBlank(c)) {
+                        valueLastNonBlankEnd_ = valueCount_;
+                        valueLastNonBlank_ = c;
+                    }
+                    valuePrevious_ = c;
+                }
+                return i + 1;
+        }
+        return i + 1;
+    }
+
+    void beginName() {
+        nameBuffer_.clear();
+        nameCount_ = 0;
+        nameLastNonBlankEnd_ = 0;
+        nameNulAt_ = kNone;
+        bracketEnd_ = kNone;
+        afterLead_ = false;
+    }
+
+    void addNameByte(unsigned char c, std::size_t soughtSize) {
+        if (c == 0 && nameNulAt_ == kNone) {
+            nameNulAt_ = nameCount_;
+        }
+        if (!isBlank(c)) {
+            nameLastNonBlankEnd_ = nameCount_ + 1;
+        }
+        if (nameCount_ <= soughtSize) {
+            nameBuffer_ += static_cast<char>(c);
+        }
+        ++nameCount_;
+    }
+
+    // Length of a name that ends (blanks dropped) at trimmedEnd and is cut at its first NUL.
+    std::size_t nameLength(std::size_t trimmedEnd) const {
+        return nameNulAt_ != kNone ? std::min(nameNulAt_, trimmedEnd) : trimmedEnd;
+    }
+
+    // Whether the name being read can still come out as soughtSize bytes long, wherever it ends:
+    // not once a NUL cuts it to another length, or it has more non-blank bytes than that and no
+    // NUL. (A header name ends at its last "]", a key name at its "=".)
+    bool nameCanMatch(std::size_t soughtSize) const {
+        if (nameNulAt_ != kNone) {
+            return nameNulAt_ == soughtSize;
+        }
+        return nameLastNonBlankEnd_ <= soughtSize;
+    }
+
+    void endLine(std::uint64_t end, bool hasLineEnd) {
+        if (kind_ == Kind::Header && bracketEnd_ != kNone) {
+            if (inSection_) {
+                // The first occurrence of a section wins: its end is the end of the search.
+                inSection_ = false;
+                done_ = true;
+            } else if (!sectionFound_) {
+                std::size_t length = nameLength(bracketEnd_);
+                if (length == section_.size() &&
+                    sameName(std::string_view(nameBuffer_).substr(0, length), section_)) {
+                    sectionFound_ = true;
+                    inSection_ = true;
+                    insertAt_ = end;
+                    insertNeedsLineEnd_ = !hasLineEnd;
+                }
+            }
+        } else if (kind_ == Kind::Key && inSection_) {
+            insertAt_ = end;
+            insertNeedsLineEnd_ = !hasLineEnd;
+            if (keyMatched_) {
+                keyFound_ = true;
+                keyLineStart_ = lineStart_;
+                keyLineEnd_ = end;
+                done_ = true;
+            }
+        }
+        state_ = State::Lead;
+        kind_ = Kind::Other;
+        lineStart_ = end;
+    }
+
+    const std::string_view section_;
+    const std::string_view key_;
+
+    State state_ = State::Lead;
+    Kind kind_ = Kind::Other;
+    std::uint64_t base_ = 0;    // file offset of the current chunk's first byte
+    std::uint64_t offset_ = 0;  // bytes fed so far
+    std::uint64_t lineStart_ = 0;
+    unsigned char lastByte_ = 0;
+    bool done_ = false;
+
+    bool inSection_ = false;
+    bool sectionFound_ = false;
+    std::uint64_t insertAt_ = 0;
+    bool insertNeedsLineEnd_ = false;
+
+    // The name being read (header or key), from its first non-blank byte.
+    Text nameBuffer_;
+    std::size_t nameCount_ = 0;
+    std::size_t nameLastNonBlankEnd_ = 0;
+    std::size_t nameNulAt_ = kNone;
+    std::size_t bracketEnd_ = kNone;  // trimmed name end at the last "]" so far
+    bool afterLead_ = false;
+
+    bool keyMatched_ = false;
+    bool keyFound_ = false;
+    std::uint64_t keyLineStart_ = 0;
+    std::uint64_t keyLineEnd_ = 0;
+    Text keySpelling_;
+
+    // The found key's value, from its first non-blank byte.
+    Text valueBuffer_;
+    std::size_t valueCount_ = 0;
+    std::size_t valueLastNonBlankEnd_ = 0;
+    unsigned char valueLastNonBlank_ = 0;
+    unsigned char valuePrevious_ = 0;
+    std::size_t valueNulAt_ = kNone;
+};
+
+class File {
+  public:
+    explicit File(std::FILE* file) : file_(file) {}
+    ~File() {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    std::FILE* get() const { return file_; }
+    explicit operator bool() const { return file_ != nullptr; }
+
+  private:
+    std::FILE* file_;
+};
+
+bool seekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+std::FILE* openForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// Scans file until the scanner has what it needs. False on a read error (the file is a folder,
+// or the disk fails), which must not be taken for a file without the section.
+bool scan(std::FILE* file, ProfileScanner& scanner) {
+    std::string chunk(kChunkBytes, '\0');
+    for (;;) {
+        std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
+        if (got > 0 && !scanner.feed(chunk.data(), got)) {
+            return true;
+        }
+        if (got < chunk.size()) {
+            if (std::ferror(file)) {
+                return false;
+            }
+            scanner.finish();
+            return true;
+        }
+    }
+}
+
+// The new file's bytes: the old file with [from, to) replaced by insert.
+struct Edit {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+    Text insert;
+};
+
+#ifndef _WIN32
+// A temporary file in folder, created with the permissions a new file gets there.
+int createTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target;
+        temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t done = ::write(fd, data, size);
+        if (done < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// Copies bytes [from, to) of old (to = UINT64_MAX: up to its end) into fd.
+bool copyRange(std::FILE* old, std::uint64_t from, std::uint64_t to, int fd) {
+    if (!seekTo(old, from)) {
+        return false;
+    }
+    std::string chunk(kChunkBytes, '\0');
+    std::uint64_t left = to - from;
+    while (left > 0) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+        std::size_t got = std::fread(chunk.data(), 1, want, old);
+        if (got > 0 && !writeAll(fd, chunk.data(), got)) {
+            return false;
+        }
+        if (got < want) {
+            return !std::ferror(old) && to == UINT64_MAX;
+        }
+        left -= got;
+    }
+    return true;
+}
+
+// Writes the edited content to a temporary file beside target, flushes it to the disk and renames
+// it over target, so that target is at every moment either the old file or the whole new one.
+bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
+    std::filesystem::path temporary;
+    int fd = createTemporary(target, temporary);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    if (old != nullptr) {
+        struct stat info {};
+        if (::fstat(::fileno(old), &info) == 0) {
+            // Keep the old file's permissions and, where allowed, its owner.
+            ok = ::fchmod(fd, info.st_mode & 07777) == 0;
+            if (ok && ::geteuid() == 0 && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
+                // Owned by the writer instead: still the same content and permissions.
+            }
+        }
+        ok = ok && copyRange(old, 0, edit.from, fd);
+    }
+    ok = ok && writeAll(fd, edit.insert.data(), edit.insert.size());
+    if (old != nullptr) {
+        ok = ok && copyRange(old, edit.to, UINT64_MAX, fd);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the file is whole either way, so a failure here is no
+    // failure of the write.
+    int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+#else
+bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
+    std::filesystem::path temporary = target;
+    temporary += L".tmp";
+    bool ok = true;
+    {
+        File out(_wfopen(temporary.c_str(), L"wbx"));
+        if (!out) {
+            return false;
+        }
+        std::string chunk(kChunkBytes, '\0');
+        auto copy = [&](std::uint64_t from, std::uint64_t to) {
+            if (!seekTo(old, from)) {
+                return false;
+            }
+            std::uint64_t left = to - from;
+            while (left > 0) {
+                std::size_t want =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+                std::size_t got = std::fread(chunk.data(), 1, want, old);
+                if (got > 0 && std::fwrite(chunk.data(), 1, got, out.get()) != got) {
+                    return false;
+                }
+                if (got < want) {
+                    return !std::ferror(old) && to == UINT64_MAX;
+                }
+                left -= got;
+            }
+            return true;
+        };
+        if (old != nullptr) {
+            ok = copy(0, edit.from);
+        }
+        ok = ok && std::fwrite(edit.insert.data(), 1, edit.insert.size(), out.get()) ==
+                       edit.insert.size();
+        if (old != nullptr) {
+            ok = ok && copy(edit.to, UINT64_MAX);
+        }
+        ok = ok && std::fflush(out.get()) == 0 && _commit(_fileno(out.get())) == 0;
+    }
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temporary, target, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        std::filesystem::remove(temporary, ec);
+    }
+    return ok;
+}
+#endif
+
+// Names and values that the line format cannot hold: a line break would start a new line of the
+// file (another key, even a section), "=" would end a key name early, and a key starting with
+// "[" or ";" would read back as a header or a comment.
+bool fitsOneLine(std::string_view text) {
+    return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+}  // namespace
+
+Text ProfileStore::read(std::string_view file, std::string_view section, std::string_view key,
+                        std::string_view fallback) {
+    std::string_view path = skipLeadingControls(cutAtNul(file));
+    std::string_view sectionName = cleanName(section);
+    std::string_view keyName = cleanName(key);
+    if (path.empty() || sectionName.empty() || keyName.empty()) {
+        return Text();
+    }
+    // The services drop trailing blanks of the default.
+    std::string_view byDefault = cutAtNul(fallback);
+    while (!byDefault.empty() && byDefault.back() == ' ') {
+        byDefault.remove_suffix(1);
+    }
+    byDefault = cutToBuffer(byDefault);
+
+    File in(openForReading(nativePath(path)));
+    if (!in) {
+        return Text(byDefault);
+    }
+    ProfileScanner scanner(sectionName, keyName);
+    if (!scan(in.get(), scanner) || !scanner.keyFound()) {
+        return Text(byDefault);
+    }
+    return scanner.value();
+}
+
+bool ProfileStore::write(std::string_view file, std::string_view section, std::string_view key,
+                         std::string_view value) {
+    std::string_view path = skipLeadingControls(cutAtNul(file));
+    std::string_view sectionName = cleanName(section);
+    std::string_view keyName = cleanName(key);
+    value = cutAtNul(value);
+    if (path.empty() || sectionName.empty() || keyName.empty() || !fitsOneLine(section) ||
+        !fitsOneLine(key) || !fitsOneLine(value) || keyName.find('=') != std::string_view::npos ||
+        keyName.front() == '[' || keyName.front() == ';') {
+        return false;
+    }
+
+    std::filesystem::path target = nativePath(path);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        // Replace the file the link points to, not the link.
+        std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+        if (!ec) {
+            target = resolved;
+        }
+    }
+
+    File old(openForReading(target));
+    if (!old && errno != ENOENT) {
+        return false;  // an old file we cannot read must not be replaced by one without it
+    }
+    Edit edit;
+    Text line = Text(keyName) + "=" + Text(value) + kLineEnd;
+    if (!old) {
+        edit.insert = "[" + Text(sectionName) + "]" + kLineEnd + line;
+    } else {
+        ProfileScanner scanner(sectionName, keyName);
+        if (!scan(old.get(), scanner)) {
+            return false;
+        }
+        if (scanner.keyFound()) {
+            // Replace the whole line, keeping the key's spelling in the file.
+            edit.from = scanner.keyLineStart();
+            edit.to = scanner.keyLineEnd();
+            edit.insert = scanner.keySpelling() + "=" + Text(value) + kLineEnd;
+            if (edit.to - edit.from == edit.insert.size()) {
+                std::string before(edit.insert.size(), '\0');
+                if (seekTo(old.get(), edit.from) &&
+                    std::fread(before.data(), 1, before.size(), old.get()) == before.size() &&
+                    before == edit.insert) {
+                    return true;  // the file already holds exactly this line
+                }
+            }
+        } else if (scanner.sectionFound()) {
+            edit.from = edit.to = scanner.insertAt();
+            edit.insert = (scanner.insertNeedsLineEnd() ? kLineEnd : "") + line;
+        } else {
+            edit.from = edit.to = scanner.scanned();
+            edit.insert = Text(scanner.endsWithLineEnd() ? "" : kLineEnd) + "[" +
+                          Text(sectionName) + "]" + kLineEnd + line;
+        }
+    }
+    return replaceFile(target, old ? old.get() : nullptr, edit);
+}
+
+}  // namespace exambell
