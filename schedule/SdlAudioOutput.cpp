@@ -26,9 +26,9 @@
 // calling (user-interface) thread, and loads the 6 MB sound font again each time. So the simple
 // player has its own FluidSynth synthesiser: the sound font is loaded once when the device opens
 // (13 ms), a fluid_player parses the file on the first audio callback, and the synthesiser is
-// rendered straight into the mixed stream by SDL_mixer's post-mix hook, driven by the sample count
-// ("player.timing-source" "sample"), so no extra thread exists and a play call costs no rendering
-// at all.
+// rendered straight into the mixed stream by an effect on SDL_mixer's final mix (MIX_CHANNEL_POST),
+// driven by the sample count ("player.timing-source" "sample"), so no extra thread exists and a
+// play call costs no rendering at all.
 
 namespace exambell {
 
@@ -88,6 +88,7 @@ struct SdlAudioOutput::Impl {
     void startMidi(const Options& options, int bufferFrames);
     void stopMidiLocked();
     void renderMidi(std::int16_t* stream, int samples);
+    static void renderMidiEffect(int channel, void* stream, int bytes, void* impl);
     void releaseMusic();
     void releaseChunk();
 };
@@ -157,6 +158,10 @@ void SdlAudioOutput::Impl::renderMidi(std::int16_t* stream, int samples) {
     }
 }
 
+void SdlAudioOutput::Impl::renderMidiEffect(int, void* stream, int bytes, void* impl) {
+    static_cast<Impl*>(impl)->renderMidi(static_cast<std::int16_t*>(stream), bytes / 2);
+}
+
 void SdlAudioOutput::Impl::releaseMusic() {
     if (music != nullptr) {
         Mix_HaltMusic();
@@ -185,7 +190,7 @@ SdlAudioOutput::SdlAudioOutput(const Options& options) : impl_(std::make_unique<
     // there by the letters "mp3" in their name, whatever their content.
     Mix_SetSoundFonts(options.soundFont.c_str());
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
-    // No format changes allowed: SDL converts for the device, and the post-mix hook can rely on
+    // No format changes allowed: SDL converts for the device, and the MIDI effect can rely on
     // 44.1 kHz signed 16-bit stereo.
     if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, kDeviceChannels, options.bufferFrames,
                             nullptr, 0) != 0) {
@@ -195,19 +200,16 @@ SdlAudioOutput::SdlAudioOutput(const Options& options) : impl_(std::make_unique<
     Mix_AllocateChannels(1);
     impl_->startMidi(options, options.bufferFrames);
     if (impl_->synth != nullptr) {
-        Mix_SetPostMix(
-            [](void* impl, Uint8* stream, int bytes) {
-                static_cast<Impl*>(impl)->renderMidi(reinterpret_cast<std::int16_t*>(stream),
-                                                     bytes / 2);
-            },
-            impl_.get());
+        // An effect, not Mix_SetPostMix, so that the post-mix hook stays free for an observer of
+        // the finished stream (the latency benchmark).
+        Mix_RegisterEffect(MIX_CHANNEL_POST, Impl::renderMidiEffect, nullptr, impl_.get());
     }
 }
 
 SdlAudioOutput::~SdlAudioOutput() {
     if (impl_->open) {
-        // Mix_SetPostMix waits for a running callback, so nothing renders after this line.
-        Mix_SetPostMix(nullptr, nullptr);
+        // This waits for a running callback, so nothing renders after this line.
+        Mix_UnregisterAllEffects(MIX_CHANNEL_POST);
         impl_->releaseMusic();
         impl_->releaseChunk();
         Mix_CloseAudio();

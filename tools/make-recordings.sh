@@ -11,10 +11,12 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 voice=cmn-latn-pinyin
-rate=22050
-# 22.05 kHz mono at 40 kbit/s: clear speech, about 5 KB per second.
+rate=44100
+# 44.1 kHz mono at 48 kbit/s: clear speech, 6 KB per second. Everything stays at 44.1 kHz: then the
+# decoder skips the encoder's lead-in, so the chime sounds at once. A 22.05 kHz file, or one that lame
+# resamples, starts with 25 to 50 ms of silence when SDL_mixer plays it.
 encode() {  # encode input.wav output.mp3
-    lame --quiet --noreplaygain -m m -b 40 --resample 22.05 -q 2 "$1" "$2"
+    lame --quiet --noreplaygain -m m -b 48 -q 2 "$1" "$2"
 }
 
 # The chime that opens every announcement and that forms the short bell: a high and a lower tone,
