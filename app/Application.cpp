@@ -8,6 +8,7 @@
 #include "schedule/ExamFieldChecks.h"
 #include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsMaintenance.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
 #include "ui/ImportWindow.h"
@@ -68,8 +69,7 @@ void Application::bindMainWindow() {
                          [this, n] { applyExamVisibility(n); });
     }
     QObject::connect(w.tipAuthor, &CheckBox::clicked, w.tipAuthor, [this] { showTipPicture(); });
-    QObject::connect(w.saveButton, &Button::clicked, w.saveButton,
-                     [this] { settings_->saveSettings(); });
+    QObject::connect(w.saveButton, &Button::clicked, w.saveButton, [this] { saveWithPause(); });
     QObject::connect(w.importButton, &Button::clicked, w.importButton,
                      [this] { openImportWindow(); });
     QObject::connect(w.seatingButton, &Button::clicked, w.seatingButton,
@@ -155,6 +155,14 @@ void Application::bindSeatingWindow(SeatingWindow& window) {
                           settings_->configPath(), [this] { settings_->saveCueSettings(); });
 }
 
-void Application::bindImportWindow(ImportWindow&) {}
+void Application::bindImportWindow(ImportWindow& window) {
+    new ImportSettings(window, *platform_.dialogs, platform_.programDir, settings_->configPath(),
+                       [this] { startUp(); });
+}
+
+void Application::saveWithPause() {
+    const RunHooks run{[this] { return run_->runState(); }, [this] { run_->pauseRun(); }};
+    exambell::saveWithPause(*platform_.dialogs, run, [this] { settings_->saveSettings(); });
+}
 
 }  // namespace exambell

@@ -65,6 +65,8 @@ class Application {
     // A new window's creation handler and the bindings of its controls.
     void bindSeatingWindow(SeatingWindow& window);
     void bindImportWindow(ImportWindow& window);
+    // The save button: a save during a run asks first and pauses the run.
+    void saveWithPause();
 
     Platform platform_;
     std::unique_ptr<MainWindow> main_;

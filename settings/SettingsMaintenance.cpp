@@ -1,6 +1,5 @@
 #include "settings/SettingsMaintenance.h"
 
-#include <QObject>
 #include <filesystem>
 #include <system_error>
 
@@ -65,16 +64,16 @@ void saveWithPause(Dialogs& dialogs, const RunHooks& run,
 
 ImportSettings::ImportSettings(ImportWindow& window, Dialogs& dialogs, Text programDir,
                                Text configPath, std::function<void()> startUp)
-    : window_(window),
+    : QObject(&window),
+      window_(window),
       dialogs_(dialogs),
       programDir_(std::move(programDir)),
       configPath_(std::move(configPath)),
       startUp_(std::move(startUp)) {
-    QObject::connect(window_.chooseButton, &Button::clicked, &window_,
-                     [this] { chooseImportFile(); });
-    QObject::connect(window_.resetButton, &Button::clicked, &window_, [this] { factoryReset(); });
-    QObject::connect(window_.dropTarget, &DropTarget::filesDropped, &window_,
-                     [this](const Text& names) { takeDroppedFile(names); });
+    connect(window_.chooseButton, &Button::clicked, this, [this] { chooseImportFile(); });
+    connect(window_.resetButton, &Button::clicked, this, [this] { factoryReset(); });
+    connect(window_.dropTarget, &DropTarget::filesDropped, this,
+            [this](const Text& names) { takeDroppedFile(names); });
     prepareImportWindow();
 }
 
@@ -123,8 +122,10 @@ void ImportSettings::applyImport() {
 void ImportSettings::factoryReset() {
     std::error_code ec;
     const auto path = nativePath(configPath_);
-    if (std::filesystem::exists(path, ec)) {
-        if (!std::filesystem::remove(path, ec) || ec) {
+    const bool present = std::filesystem::exists(path, ec);
+    // A file that cannot even be looked at cannot be deleted either.
+    if (ec || present) {
+        if (ec || !std::filesystem::remove(path, ec) || ec) {
             tell(kResetFailed);
             return;
         }

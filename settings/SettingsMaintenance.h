@@ -4,6 +4,7 @@
 // an import or a reset the main window is reloaded by running start-up again; that and the run's
 // pause live above this layer, so they arrive as callbacks.
 
+#include <QObject>
 #include <functional>
 #include <string_view>
 
@@ -26,11 +27,13 @@ struct RunHooks {
 
 // The save button: saves at once while idle; during a run asks first (OK-Cancel, owned by no
 // window) and, on OK, saves and pauses the run whatever the save reported.
-void saveWithPause(Dialogs& dialogs, const RunHooks& run, const std::function<void()>& saveSettings);
+void saveWithPause(Dialogs& dialogs, const RunHooks& run,
+                   const std::function<void()>& saveSettings);
 
-// The operations of one import-settings window, connected to its controls on construction.
-class ImportSettings {
-public:
+// The operations of one import-settings window, connected to its controls on construction; a
+// child of the window, so it goes when the window closes.
+class ImportSettings : public QObject {
+  public:
     ImportSettings(ImportWindow& window, Dialogs& dialogs, Text programDir, Text configPath,
                    std::function<void()> startUp);
 
@@ -40,7 +43,7 @@ public:
     void applyImport();
     void factoryReset();
 
-private:
+  private:
     void importIfNamed();
     void tell(const Text& message);
 
