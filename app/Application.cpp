@@ -5,6 +5,7 @@
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
+#include "schedule/ExamFieldChecks.h"
 #include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
@@ -61,6 +62,7 @@ Application::~Application() {
 
 void Application::bindMainWindow() {
     MainWindow& w = *main_;
+    examFieldChecks_ = std::make_unique<ExamFieldChecks>(w, *platform_.dialogs);
     for (int n = 1; n <= kExamCount; ++n) {
         QObject::connect(w.examEnabled[n], &CheckBox::clicked, w.examEnabled[n],
                          [this, n] { applyExamVisibility(n); });

@@ -14,6 +14,7 @@ class AudioOutput;
 class Clock;
 class CueAudio;
 class Dialogs;
+class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
 class RunController;
@@ -70,6 +71,7 @@ class Application {
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
     std::unique_ptr<RunController> run_;
+    std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

@@ -12,9 +12,9 @@
 #include "app/Application.h"
 #include "net/UrlOpener.h"
 #include "tests/runner/FakeAudioOutput.h"
-#include "tests/seating/RecordingSpreadsheet.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
 
 class QWidget;
