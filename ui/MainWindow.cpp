@@ -136,7 +136,7 @@ MainWindow::MainWindow(QWidget* owner)
 
     // The reminder list on the right.
     reminderHeading = new TransparentLabel(this, gbk("透明标签5"), gbk("提醒列表"));
-    reminderHeading->setGeometry(455, 12, 462, 20);
+    reminderHeading->setGeometry(462, 12, 455, 20);
     reminderList = new ReportList(this, gbk("超级列表框1"),
                                   {{gbk("序号"), 50},
                                    {gbk("考试科目"), 100},
