@@ -10,8 +10,12 @@
 
 namespace exambell {
 
+class AudioOutput;
+class Clock;
+class CueAudio;
 class Dialogs;
 class ImportWindow;
+class RunController;
 class MainWindow;
 class SeatingWindow;
 class SettingsFile;
@@ -20,6 +24,9 @@ class SettingsFile;
 struct Platform {
     Text programDir;  // GBK, no trailing separator
     Dialogs* dialogs = nullptr;
+    // Both given: the cue rows' audio and the run control with its one-second tick.
+    Clock* clock = nullptr;
+    AudioOutput* audio = nullptr;
 };
 
 class Application {
@@ -32,6 +39,8 @@ class Application {
     const Text& programDir() const { return platform_.programDir; }
     MainWindow& mainWindow() { return *main_; }
     SettingsFile& settings() { return *settings_; }
+    // nullptr when the platform gave no clock or audio output.
+    RunController* runController() { return run_.get(); }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -56,6 +65,8 @@ class Application {
     Platform platform_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<SettingsFile> settings_;
+    std::unique_ptr<CueAudio> cueAudio_;
+    std::unique_ptr<RunController> run_;
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

@@ -5,9 +5,11 @@
 #include <QDir>
 
 #include "app/Application.h"
+#include "schedule/SdlAudioOutput.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
+#include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -18,6 +20,10 @@ int main(int argc, char** argv) {
     exambell::Platform platform;
     platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
     platform.dialogs = &dialogs;
+    exambell::SystemClock clock;
+    exambell::SdlAudioOutput audio;
+    platform.clock = &clock;
+    platform.audio = &audio;
     exambell::Application app(platform);
     app.startUp();
     app.mainWindow().show();
