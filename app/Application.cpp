@@ -52,6 +52,16 @@ Application::Application(const Platform& platform)
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
     main_->runButton->setPictures(pictures.runIdle, pictures.runActive);
     main_->picture->setPicture(pictures.card);
+    if (platform_.clock && platform_.audio) {
+        cueAudio_ = std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs);
+        run_ = std::make_unique<RunController>(
+            *main_, *platform_.clock, *platform_.dialogs, *platform_.audio,
+            RunOperations{[this] { return settings_->checkCueFiles(); },
+                          [this] { return settings_->savedFlag(); },
+                          [this] { settings_->saveSettings(); },
+                          [this] { settings_->saveExamSettings(); },
+                          [this](int cue) { cueAudio_->playCue(cue); }});
+    }
     bindMainWindow();
 }
 

@@ -38,7 +38,7 @@ std::int64_t wallMicroseconds() {
 }
 
 // A cue falls due every kCueEvery seconds of the wall clock.
-constexpr std::int64_t kCueEvery = 3;
+constexpr std::int64_t kCueEvery = 2;
 
 struct Onsets {
     std::mutex lock;
