@@ -122,12 +122,6 @@ TEST(ClassStoreTest, NewClassIsAppendedWithTheMarker) {
     EXPECT_EQ(ClassStore::withClass("", "A", "", kNeverAsked), "%class%A,");
 }
 
-TEST(ClassStoreTest, ReplacingKeepsThePlaceAfterYes) {
-    EXPECT_EQ(ClassStore::withClass("%class%A,x,y%class%B,z", "A", "p,q", kYes), "A,p,q%class%B,z");
-    EXPECT_EQ(ClassStore::withClass("%class%A,x,y%class%B,z", "B", "p", kYes), "A,x,y%class%B,p");
-    EXPECT_FALSE(ClassStore::withClass("%class%A,x,y%class%B,z", "A", "p,q", kNo));
-}
-
 TEST(ClassStoreTest, NameInsideAnotherClassIsAddedAtTheEnd) {
     EXPECT_EQ(ClassStore::withClass(g("%class%18软件5班,x"), g("5班"), "p,q", kNeverAsked),
               g("18软件5班,x%class%5班,p,q"));
