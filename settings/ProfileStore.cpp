@@ -1,5 +1,6 @@
 #include "settings/ProfileStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
