@@ -213,6 +213,8 @@ void SdlAudioOutput::Impl::stopSimpleLocked() {
 // The body of a loader thread.
 void SdlAudioOutput::Impl::load(const Text& path, std::uint64_t forGeneration) {
     startSound(path, forGeneration);
+    // SDL keeps per-thread data (its error text) that only its own threads free by themselves.
+    SDL_TLSCleanup();
     std::lock_guard lock(controlLock);
     if (loading == forGeneration) {
         loading.reset();
