@@ -1,6 +1,40 @@
-#include <cstdio>
+// ExamBell: the process start. The current directory becomes the program directory (config.ini
+// and the recordings live there), the main window is made and filled by its creation handler,
+// then the event loop runs until the main window is closed.
+#include <QApplication>
+#include <QDir>
+#include <filesystem>
 
-int main() {
-    std::puts("ExamBell 2.0: the program's windows are not built yet.");
-    return 0;
+#include "app/Application.h"
+#include "net/QtUrlOpener.h"
+#include "schedule/SdlAudioOutput.h"
+#include "seating/DesktopWorkbookOpener.h"
+#include "seating/XlsxSpreadsheet.h"
+#include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
+#include "ui/QtText.h"
+#include "ui/SystemClock.h"
+
+int main(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(programDir);
+
+    exambell::QtDialogs dialogs;
+    exambell::SystemClock clock;
+    exambell::SdlAudioOutput audio;
+    exambell::DesktopWorkbookOpener workbookOpener;
+    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
+    exambell::QtUrlOpener urlOpener;
+    exambell::Platform platform;
+    platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
+    platform.dialogs = &dialogs;
+    platform.clock = &clock;
+    platform.audio = &audio;
+    platform.spreadsheet = &spreadsheet;
+    platform.urlOpener = &urlOpener;
+    exambell::Application app(platform);
+    app.startUp();
+    app.mainWindow().show();
+    return QApplication::exec();
 }

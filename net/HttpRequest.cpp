@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -255,11 +256,12 @@ bool set(CURL* easy, CURLoption option, Value value) {
 }
 
 // Runs the transfer to its end, processing events between waits of at most kEventInterval.
-// Returns curl's result; `stalled` tells that nothing moved for `timeout`.
+// Returns curl's result; CURLE_OPERATION_TIMEDOUT also when nothing moved (no connection made,
+// no byte sent or received) for `timeout`, which curl's own options cannot tell for a server
+// that takes the connection and stays silent.
 CURLcode runTransfer(CURLM* multi, CURL* easy, Transfer& t, std::chrono::milliseconds timeout,
-                     const std::function<void()>& processEvents, bool& stalled) {
+                     const std::function<void()>& processEvents) {
     using Clock = std::chrono::steady_clock;
-    stalled = false;
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         return CURLE_FAILED_INIT;
     }
@@ -291,7 +293,6 @@ CURLcode runTransfer(CURLM* multi, CURL* easy, Transfer& t, std::chrono::millise
             seen = moved;
             lastMove = now;
         } else if (now - lastMove >= timeout) {
-            stalled = true;
             result = CURLE_OPERATION_TIMEDOUT;
             break;
         }
@@ -460,8 +461,13 @@ Text HttpRequest(std::string_view url, int method, std::string_view body,
         return Text();
     }
 
-    const int timeoutMs = timeoutSeconds > 0 ? timeoutSeconds * 1000 : kDefaultTimeoutMs;
-    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs))) {
+    // At most INT_MAX ms (24 days), which every platform's long holds.
+    const long timeoutMs =
+        timeoutSeconds <= 0
+            ? kDefaultTimeoutMs
+            : static_cast<long>(std::min<long long>(static_cast<long long>(timeoutSeconds) * 1000,
+                                                    std::numeric_limits<int>::max()));
+    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs)) {
         statusText = kErrorTimeouts;
         return Text();
     }
@@ -535,10 +541,8 @@ Text HttpRequest(std::string_view url, int method, std::string_view body,
         return Text();
     }
 
-    bool stalled = false;
-    const CURLcode result =
-        runTransfer(multi.get(), easy, transfer, std::chrono::milliseconds(timeoutMs),
-                    context.processEvents, stalled);
+    const CURLcode result = runTransfer(
+        multi.get(), easy, transfer, std::chrono::milliseconds(timeoutMs), context.processEvents);
     if (result != CURLE_OK) {
         // Where the transfer stopped decides the text: before a connection stood, the request
         // was not sent; before the final answer's header block was whole, there was no answer;

@@ -9,7 +9,8 @@
 // Failures raise nothing: `status` receives a numbered error text ("711 ..." for a request that
 // could not be sent, "712 ..." for a server that does not answer, "713 ..." for a body that could
 // not be read) and the result is empty, except after a failed body read, which returns what was
-// read. An HTTP error status (404, 500) is no failure.
+// read; `status` then keeps "713 ..." (the header outputs are filled all the same), so a cut-off
+// body never passes for a whole one. An HTTP error status (404, 500) is no failure.
 
 #include <cstddef>
 #include <functional>

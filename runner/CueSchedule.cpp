@@ -41,6 +41,12 @@ Text subjectField(std::string_view subject) {
     return out;
 }
 
+// The text after the last separator of a path; empty when the path has none.
+Text fileNameField(std::string_view path) {
+    Text name = fileNamePart(path);
+    return name.size() == path.size() ? Text() : name;
+}
+
 Text scheduleLine(const Text& subject, const Text& moment, const CueSetting& cue) {
     Text line(kLineBreak);
     line += subject;
@@ -49,7 +55,7 @@ Text scheduleLine(const Text& subject, const Text& moment, const CueSetting& cue
     line += ',';
     line += cue.caption;
     line += ',';
-    line += fileNamePart(cue.path);
+    line += fileNameField(cue.path);
     return line;
 }
 

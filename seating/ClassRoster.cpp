@@ -2,6 +2,7 @@
 
 #include "seating/ClassStore.h"
 #include "settings/ProfileStore.h"
+#include "text/Encoding.h"
 #include "text/Paths.h"
 #include "ui/SeatingWindow.h"
 
@@ -101,7 +102,8 @@ void ClassRoster::chooseClass() {
     Text element;
     if (value != 0) {
         std::optional<Text> stored = ClassStore::element(readStore(), value);
-        if (!stored || ClassStore::className(*stored) != box.text()) {
+        // The box holds its texts in Unicode: compare the name as it went through the box.
+        if (!stored || utf16ToGbk(gbkToUtf16(ClassStore::className(*stored))) != box.text()) {
             // The store changed since the list was filled; offer what it holds now.
             listClasses();
             return;

@@ -505,6 +505,15 @@ bool copyRange(std::FILE* old, std::uint64_t from, std::uint64_t to, int fd) {
 // Writes the edited content to a temporary file beside target, flushes it to the disk and renames
 // it over target, so that target is at every moment either the old file or the whole new one.
 bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
+    // Replacing the file needs only a writable folder, but a file that may not be written (a
+    // read-only file, or not ours to write) stays as it is, as the system's services keep it.
+    if (old != nullptr && ::access(target.c_str(), W_OK) != 0) {
+        return false;
+    }
+    struct stat oldInfo {};
+    if (old != nullptr && ::fstat(::fileno(old), &oldInfo) == 0 && (oldInfo.st_mode & 0222) == 0) {
+        return false;  // root may write anything: honour the read-only permission bits anyway
+    }
     std::filesystem::path temporary;
     int fd = createTemporary(target, temporary);
     if (fd < 0) {
@@ -545,11 +554,18 @@ bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit
 }
 #else
 bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
+    std::error_code ec;
+    // A read-only file stays as it is, as the system's services keep it.
+    if (old != nullptr && (std::filesystem::status(target, ec).permissions() &
+                           std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
+        return false;
+    }
     std::filesystem::path temporary = target;
     temporary += L".tmp";
     bool ok = true;
     {
-        File out(_wfopen(temporary.c_str(), L"wbx"));
+        // A temporary file left by a crash is simply overwritten.
+        File out(_wfopen(temporary.c_str(), L"wb"));
         if (!out) {
             return false;
         }
@@ -583,7 +599,6 @@ bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit
         }
         ok = ok && std::fflush(out.get()) == 0 && _commit(_fileno(out.get())) == 0;
     }
-    std::error_code ec;
     if (ok) {
         std::filesystem::rename(temporary, target, ec);
         ok = !ec;

@@ -41,7 +41,8 @@ class Clock {
 
     virtual ~Clock() = default;
     virtual LocalTime now() const = 0;
-    // Milliseconds since the epoch of the local wall clock (jumps when the clock is set).
+    // Milliseconds of the wall clock since an epoch (the real clock: the Unix epoch; a whole
+    // second of it is a whole second of local time). Jumps when the clock is set.
     virtual std::int64_t wallMilliseconds() const = 0;
     // Milliseconds since some fixed start; never goes back.
     virtual std::int64_t tickCount() const = 0;

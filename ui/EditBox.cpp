@@ -106,11 +106,14 @@ EditBox::EditBox(QWidget* parent, const Text& designName, const Text& initialTex
 }
 
 Text EditBox::text() const {
-    if (line_) {
-        return fromQString(line_->text());
+    const QString shown = line_ ? line_->text() : multi_->toPlainText();
+    if (shown == shownText_) {
+        return setText_;
     }
-    QString content = multi_->toPlainText();
-    content.replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    QString content = shown;
+    if (multi_) {
+        content.replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    }
     return fromQString(content);
 }
 
@@ -118,11 +121,16 @@ void EditBox::setText(const Text& text) {
     settingText_ = true;
     if (line_) {
         line_->setText(toQString(text));
+        // Show a long path from its beginning, as the operator reads it.
+        line_->setCursorPosition(0);
+        shownText_ = line_->text();
     } else {
         QString content = toQString(text);
         content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         multi_->setPlainText(content);
+        shownText_ = multi_->toPlainText();
     }
+    setText_ = text;
     settingText_ = false;
 }
 

@@ -10,6 +10,7 @@
 // steps the box's number by one with wrap-around at the range's ends, selects the new text, gives
 // the box the focus and raises contentChanged.
 
+#include <QString>
 #include <optional>
 
 #include "text/Text.h"
@@ -17,7 +18,6 @@
 
 class QLineEdit;
 class QPlainTextEdit;
-class QString;
 class QToolButton;
 
 namespace exambell {
@@ -69,6 +69,10 @@ class EditBox : public Control {
     std::optional<int> typingLimit_;
     bool digitsOnly_ = false;
     bool settingText_ = false;
+    // The text last set by the program and what the widget made of it: while the widget still
+    // shows exactly that, text() gives back the original bytes, even those that are no GBK.
+    Text setText_;
+    QString shownText_;
     int minimum_ = 0;
     int maximum_ = 0;
     QToolButton* up_ = nullptr;

@@ -18,6 +18,34 @@ constexpr const char* kSampleRoster =
     "董洁,袁野,潘越,于晴,蒋欣,蔡琴,余音,杜鹃";
 constexpr int kRowHeight = 24;
 
+// The run of blanks in a heading where boxes are placed: its pixel span, and where the text ends.
+struct Gap {
+    int start;
+    int end;
+    int textEnd;
+};
+
+// The headings leave a run of blanks for the boxes that sit in them. Lengthens the shown run
+// (the caption stays the design text) until it is at least wanted pixels, and says where it lies.
+Gap widenGap(QLabel* label, int wanted) {
+    QString text = label->text();
+    const qsizetype first = text.indexOf(QStringLiteral("  "));
+    qsizetype last = first;
+    while (last < text.size() && text.at(last) == u' ') {
+        ++last;
+    }
+    const QFontMetrics metrics(label->font());
+    const int space = std::max(metrics.horizontalAdvance(u' '), 1);
+    const qsizetype needed = (wanted + space - 1) / space;
+    if (needed > last - first) {
+        text = text.left(first) + QString(needed, u' ') + text.mid(last);
+        last = first + needed;
+        label->setText(text);
+    }
+    return {metrics.horizontalAdvance(text.left(first)), metrics.horizontalAdvance(text.left(last)),
+            metrics.horizontalAdvance(text)};
+}
+
 }  // namespace
 
 SeatingWindow::SeatingWindow(QWidget* owner)
@@ -26,17 +54,14 @@ SeatingWindow::SeatingWindow(QWidget* owner)
     classGroup->setObjectName(QStringLiteral("分组框1"));
     classGroup->setGeometry(8, 8, 288, 144);
     auto* classHeading = new TransparentLabel(classGroup, gbk("透明标签2"), gbk(kClassHeading));
-    classHeading->setGeometry(10, 24, 270, kRowHeight);
-    // The boxes sit in the gaps of the headings' texts, wherever the font puts them.
-    const QFontMetrics metrics(classHeading->widget()->font());
-    const QString classText = toQString(gbk(kClassHeading));
-    const int classWord = metrics.horizontalAdvance(classText.left(2)) + 4;
-    const int countWord = metrics.horizontalAdvance(classText.trimmed());
+    classHeading->setGeometry(10, 22, 274, kRowHeight);
+    const Gap classGap = widenGap(classHeading->label(), 104);
     classBox = new ComboBox(classGroup, gbk("班级组合框"), ComboBox::Kind::ListOnly, true);
-    classBox->setGeometry(10 + classWord, 22, std::max(countWord - classWord - 74, 80), kRowHeight);
+    classBox->setGeometry(10 + classGap.start + 2, 22, classGap.end - classGap.start - 6,
+                          kRowHeight);
     classBox->addItem(gbk("通用班级"), 0);
     countEdit = new EditBox(classGroup, gbk("人数编辑"), gbk("42"));
-    countEdit->setGeometry(std::min(14 + countWord, 288 - 18 - 44 - 6), 22, 44, kRowHeight);
+    countEdit->setGeometry(10 + classGap.textEnd + 2, 22, 44, kRowHeight);
     countEdit->setDigitsOnly(true);
     countEdit->attachUpDown(1, 999);
 
@@ -45,17 +70,12 @@ SeatingWindow::SeatingWindow(QWidget* owner)
     rowsEdit->setDigitsOnly(true);
     rowsEdit->attachUpDown(1, 99);
     auto* gridHeading = new TransparentLabel(classGroup, gbk("透明标签1"), gbk(kGridHeading));
-    gridHeading->setGeometry(72, 60, 210, kRowHeight);
-    const QString gridText = toQString(gbk(kGridHeading));
-    const int rowWords = metrics.horizontalAdvance(gridText.left(gridText.indexOf(u'×') + 1)) + 6;
+    gridHeading->setGeometry(72, 60, 212, kRowHeight);
+    const Gap gridGap = widenGap(gridHeading->label(), 66);
     columnsEdit = new EditBox(classGroup, gbk("竖列编辑"), gbk("6"));
-    columnsEdit->setGeometry(72 + rowWords, 60, 40, kRowHeight);
+    columnsEdit->setGeometry(72 + gridGap.start + 2, 60, 40, kRowHeight);
     columnsEdit->setDigitsOnly(true);
     columnsEdit->attachUpDown(1, 99);
-    gridHeading->setGeometry(72, 60, 210, kRowHeight);
-    // Keep the heading behind the boxes that overlay its blank gap.
-    gridHeading->widget()->lower();
-    classHeading->widget()->lower();
 
     generateButton = new Button(classGroup, gbk("生成座位按钮"), gbk("生成随机座位"));
     generateButton->setGeometry(10, 100, 130, 32);

@@ -23,8 +23,9 @@
 
 #include "runner/CueScheduler.h"
 #include "runner/SecondTicker.h"
-#include "ui/SystemClock.h"
 #include "schedule/SdlAudioOutput.h"
+#include "text/Encoding.h"
+#include "ui/SystemClock.h"
 
 namespace {
 
@@ -163,8 +164,8 @@ int main(int argc, char** argv) {
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 0);
     QCoreApplication app(argc, argv);
     const int phaseSeconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
-    const Text mp3 = argc > 2 ? Text(argv[2]) : Text();
-    const Text tone = writeTone().string();
+    const Text mp3 = argc > 2 ? utf8ToGbk(argv[2]) : Text();
+    const Text tone = utf8ToGbk(writeTone().string());
 
     SdlAudioOutput audio;
     Onsets onsets;

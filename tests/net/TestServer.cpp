@@ -33,7 +33,8 @@ TestServer::TestServer(const std::filesystem::path& folder) : secure_(true) {
     const std::filesystem::path key = folder / "key.pem";
     const std::filesystem::path cert = folder / "cert.pem";
     const std::string command =
-        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj "
+        "/CN=127.0.0.1"
         " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
         key.string() + "' -out '" + cert.string() + "' 2>/dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

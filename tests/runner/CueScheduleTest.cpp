@@ -131,8 +131,11 @@ TEST(ReminderRows, NumbersLinesAndKeepsAFileNameWithAComma) {
     EXPECT_EQ(rows[1].subject, "b");
     EXPECT_EQ(rows[1].fileName, "g,h.wav");
     // A path without any separator has an empty file name.
-    rows = reminderRows("a,09:00:00,x,");
+    CueSettings cues = cueSettings({4});
+    cues[3].path = "bell.mp3";
+    rows = reminderRows(cleanScheduleText(examCueLines("09:00", "a", "60", cues, 0)));
     ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].caption, g("开考"));
     EXPECT_EQ(rows[0].fileName, "");
 }
 

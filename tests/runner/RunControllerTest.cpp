@@ -163,6 +163,33 @@ TEST_F(RunWindow, AClickWhileRunningPausesAndTheNextStartRebuildsTheCues) {
     expectIdleLayout();
 }
 
+TEST_F(RunWindow, APauseLetsTheCueSoundOnAndEditsWaitForTheNextStart) {
+    exam(1, "数学", "09:00", "120");
+    enableCues({4, 6});
+    click();
+    window.examStart[1]->setText("10:00");  // the running schedule stays as it was started
+    runUntil(9, 0, 1);
+    EXPECT_EQ(played, (std::vector<int>{4}));
+    const std::size_t calls = audio.calls.size();
+    click();
+    EXPECT_EQ(audio.calls.size(), calls);  // nothing stopped
+    EXPECT_FALSE(audio.isIdle());
+    expectIdleLayout();
+}
+
+TEST_F(RunWindow, TheWholeMinutesBeforeAStartDecideItsFirstCue) {
+    exam(1, "数学", "09:00", "120");
+    enableCues({1});
+    clock.setTime(8, 45, 10);
+    click();  // G = 15: nothing to announce
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    expectIdleLayout();
+    clock.setTime(8, 44, 59);
+    click();  // G = 16
+    EXPECT_EQ(rows(), (std::vector<std::string>{"1 数学 08:45:00 开考前15分钟 01.mp3"}));
+    expectRunningLayout();
+}
+
 TEST_F(RunWindow, AMissingCueFileKeepsTheWindowIdle) {
     exam(1, "数学", "09:00", "120");
     enableCues({4});

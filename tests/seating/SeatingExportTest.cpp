@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "seating/SeatTable.h"
-#include "tests/seating/RecordingSpreadsheet.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "text/Encoding.h"
 
 namespace exambell {

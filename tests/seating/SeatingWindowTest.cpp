@@ -15,10 +15,13 @@
 #include <set>
 
 #include "seating/ClassStore.h"
+#include "seating/DesktopWorkbookOpener.h"
 #include "seating/SeatingController.h"
+#include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
-#include "tests/seating/RecordingSpreadsheet.h"
+#include "tests/support/RecordingSpreadsheet.h"
 #include "tests/seating/ScriptedDialogs.h"
+#include "tests/seating/XlsxReader.h"
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -511,6 +514,68 @@ TEST_F(SeatingWindowTest, WideGridsExportPastColumnZ) {
     EXPECT_EQ(spreadsheet.cells.at("aa2"), g("第4列"));
     EXPECT_EQ(spreadsheet.cells.at("ad2"), g("第1列"));
     EXPECT_NE(spreadsheet.cells.at("ad3"), "");
+}
+
+TEST_F(SeatingWindowTest, RealWorkbookHoldsTheGrid) {
+    test::TempFolder temporary;
+    test::RecordingOpener opener;
+    XlsxSpreadsheet workbook(opener, temporary.path());
+    delete controller;
+    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    writeStore("%class%18软件5班,张三,李四,王五");
+    choose("18软件5班");
+    generate("3", "2", "2");
+    click("导出Excel按钮");
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0].filename().string(), "20191228_18软件5班考试座位表.xlsx");
+
+    std::map<std::string, std::string> expected;
+    for (int r = 0; r < grid()->rowCount(); ++r) {
+        for (int j = 0; j < grid()->columnCount(); ++j) {
+            if (!cell(r, j).empty()) {
+                Text address = SeatingExport::cellAddress(r, j);
+                std::transform(address.begin(), address.end(), address.begin(), ::toupper);
+                expected[address] = gbkToUtf8(cell(r, j));
+            }
+        }
+    }
+    EXPECT_EQ(expected.size(), 2u + 2u + 3u);
+    EXPECT_EQ(expected.at("B2"), "第2列");
+    EXPECT_EQ(test::readCells(opener.opened[0]), expected);
+}
+
+TEST_F(SeatingWindowTest, RealWorkbookWithoutASpreadsheetProgram) {
+    test::TempFolder temporary;
+    test::RecordingOpener opener;
+    opener.available = false;
+    XlsxSpreadsheet workbook(opener, temporary.path());
+    delete controller;
+    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    generate("3");
+    click("导出Excel按钮");
+    EXPECT_EQ(dialogs.texts(),
+              std::vector<Text>{g("Excel程序创建失败！请检查是否有安装Excel 2000以上版本")});
+    EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
+}
+
+// The desktop opener finds a spreadsheet program on the search path and hands it the file.
+TEST(DesktopWorkbookOpenerTest, StartsTheSpreadsheetProgramWithTheFile) {
+    test::TempFolder bin;
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", bin.path().c_str(), 1);
+    DesktopWorkbookOpener opener;
+    EXPECT_FALSE(opener.canOpenWorkbooks());
+
+    const std::filesystem::path program =
+        bin.write("localc", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.args\"\n");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    EXPECT_TRUE(opener.canOpenWorkbooks());
+    const std::filesystem::path file = bin.path() / "20191228_18软件5班考试座位表.xlsx";
+    EXPECT_TRUE(opener.openWorkbook(file));
+    setenv("PATH", savedPath.c_str(), 1);
+    // The program runs detached; nothing but its output tells when it is done.
+    QTRY_VERIFY_WITH_TIMEOUT(bin.read("localc.args") == file.string(), 10000);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <map>
 #include <regex>
 
+#include "tests/seating/XlsxReader.h"
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 
@@ -16,55 +17,9 @@ Text g(std::string_view utf8) {
     return utf8ToGbk(utf8);
 }
 
-class RecordingOpener : public WorkbookOpener {
-  public:
-    bool available = true;
-    bool opens = true;
-    std::vector<std::filesystem::path> opened;
-
-    bool canOpenWorkbooks() const override { return available; }
-    bool openWorkbook(const std::filesystem::path& file) override {
-        opened.push_back(file);
-        return opens;
-    }
-};
-
-std::string unzipMember(const std::filesystem::path& file, const std::string& member) {
-    const std::string command = "unzip -p '" + file.string() + "' " + member;
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return out;
-}
-
-// The cells of the first worksheet, upper-case reference -> UTF-8 text.
-std::map<std::string, std::string> readCells(const std::filesystem::path& file) {
-    std::vector<std::string> strings;
-    const std::string shared = unzipMember(file, "xl/sharedStrings.xml");
-    const std::regex si("<si><t[^>]*>([^<]*)</t></si>");
-    for (auto it = std::sregex_iterator(shared.begin(), shared.end(), si);
-         it != std::sregex_iterator(); ++it) {
-        strings.push_back((*it)[1]);
-    }
-    std::map<std::string, std::string> cells;
-    const std::string sheet = unzipMember(file, "xl/worksheets/sheet1.xml");
-    const std::regex c("<c r=\"([A-Z]+[0-9]+)\"[^>]*t=\"s\"[^>]*><v>([0-9]+)</v></c>");
-    for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), c);
-         it != std::sregex_iterator(); ++it) {
-        cells[(*it)[1]] = strings.at(std::stoul((*it)[2]));
-    }
-    return cells;
-}
-
 TEST(XlsxSpreadsheetTest, WritesTheCellsIntoAFileNamedByTheCaption) {
     test::TempFolder temp;
-    RecordingOpener opener;
+    test::RecordingOpener opener;
     XlsxSpreadsheet sheet(opener, temp.path());
     ASSERT_TRUE(sheet.start());
     sheet.newWorkbook();
@@ -82,16 +37,16 @@ TEST(XlsxSpreadsheetTest, WritesTheCellsIntoAFileNamedByTheCaption) {
     EXPECT_EQ(file.filename().string(), "20191228_18软件5班考试座位表.xlsx");
     EXPECT_EQ(file.parent_path().parent_path(), temp.path());
     ASSERT_EQ(opener.opened, std::vector<std::filesystem::path>{file});
-    EXPECT_EQ(readCells(file),
+    EXPECT_EQ(test::readCells(file),
               (std::map<std::string, std::string>{
                   {"B2", "第6列"}, {"A3", "第1行"}, {"G10", "42"}, {"AD3", "张三"}}));
-    EXPECT_NE(unzipMember(file, "docProps/core.xml").find("20191228_18软件5班考试座位表"),
+    EXPECT_NE(test::unzipMember(file, "docProps/core.xml").find("20191228_18软件5班考试座位表"),
               std::string::npos);
 }
 
 TEST(XlsxSpreadsheetTest, EveryExportGetsItsOwnFolder) {
     test::TempFolder temp;
-    RecordingOpener opener;
+    test::RecordingOpener opener;
     XlsxSpreadsheet sheet(opener, temp.path());
     std::vector<std::filesystem::path> files;
     for (const char* value : {"first", "second"}) {
@@ -104,13 +59,13 @@ TEST(XlsxSpreadsheetTest, EveryExportGetsItsOwnFolder) {
         files.push_back(sheet.lastWorkbook());
     }
     EXPECT_NE(files[0].parent_path(), files[1].parent_path());
-    EXPECT_EQ(readCells(files[0]).at("A1"), "first");
-    EXPECT_EQ(readCells(files[1]).at("A1"), "second");
+    EXPECT_EQ(test::readCells(files[0]).at("A1"), "first");
+    EXPECT_EQ(test::readCells(files[1]).at("A1"), "second");
 }
 
 TEST(XlsxSpreadsheetTest, ReportsAMissingOrFailingApplication) {
     test::TempFolder temp;
-    RecordingOpener opener;
+    test::RecordingOpener opener;
     opener.available = false;
     XlsxSpreadsheet sheet(opener, temp.path());
     EXPECT_FALSE(sheet.start());
@@ -126,7 +81,7 @@ TEST(XlsxSpreadsheetTest, ReportsAMissingOrFailingApplication) {
 }
 
 TEST(XlsxSpreadsheetTest, UnwritableFolderIsReported) {
-    RecordingOpener opener;
+    test::RecordingOpener opener;
     XlsxSpreadsheet sheet(opener, "/nonexistent/folder");
     ASSERT_TRUE(sheet.start());
     sheet.newWorkbook();

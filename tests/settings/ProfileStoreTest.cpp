@@ -280,8 +280,11 @@ TEST_F(ProfileStoreTest, AFailedWriteSaysSoAndLeavesTheOldFileWhole) {
                                                      std::filesystem::perms::owner_exec |
                                                      std::filesystem::perms::others_read |
                                                      std::filesystem::perms::others_exec);
-    std::filesystem::permissions(folder_.path() / "config.ini", std::filesystem::perms::others_read,
-                                 std::filesystem::perm_options::add);
+    // The file itself may be written by anyone: only the folder stands in the way.
+    std::filesystem::permissions(
+        folder_.path() / "config.ini",
+        std::filesystem::perms::others_read | std::filesystem::perms::others_write,
+        std::filesystem::perm_options::add);
     int result = inChild([&] {
         if (::geteuid() == 0) {
             const passwd* nobody = ::getpwnam("nobody");
@@ -310,6 +313,17 @@ TEST_F(ProfileStoreTest, AFailedWriteSaysSoAndLeavesTheOldFileWhole) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(content(), big);
     EXPECT_EQ(strayFiles(), 0);
+
+    // A read-only file in a writable folder: replacing it would work, but it is not to be written.
+    given(old);
+    std::filesystem::permissions(folder_.path() / "config.ini",
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::group_read |
+                                     std::filesystem::perms::others_read);
+    EXPECT_FALSE(write("a", "x", "2"));
+    EXPECT_EQ(content(), old);
+    EXPECT_EQ(strayFiles(), 0);
+    std::filesystem::permissions(folder_.path() / "config.ini", std::filesystem::perms::owner_all);
 
     // A folder that is a file, and a config.ini that is a folder.
     EXPECT_FALSE(ProfileStore::write(joinPath(ini_, "config.ini"), "a", "x", "2"));

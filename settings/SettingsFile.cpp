@@ -1,0 +1,183 @@
+#include "settings/SettingsFile.h"
+
+#include <array>
+
+#include "settings/ProfileStore.h"
+#include "text/Encoding.h"
+#include "text/Paths.h"
+#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
+
+namespace exambell {
+namespace {
+
+constexpr const char* kConfigFile = "config.ini";
+constexpr const char* kExamSection = "exam_";
+constexpr const char* kCueSection = "music_";
+constexpr const char* kSubjectKey = "subject";
+constexpr const char* kStartKey = "start_time";
+constexpr const char* kDurationKey = "long_time";
+constexpr const char* kEnabledKey = "use_is";
+constexpr const char* kPathKey = "src";
+constexpr const char* kEnabled = "1";
+constexpr const char* kDisabled = "0";
+
+// Read defaults of the exam and cue keys.
+const std::array<Text, kExamCount + 1> kSubjectDefaults = {
+    "", utf8ToGbk("数学"), utf8ToGbk("英语"), utf8ToGbk("网页设计"), utf8ToGbk("自习")};
+const std::array<Text, kExamCount + 1> kStartDefaults = {"", "09:00", "15:00", "09:00", "15:00"};
+const Text kDurationDefault = utf8ToGbk("120分钟");
+const Text kPathDefault = utf8ToGbk("音频文件路径src://");
+
+// Messages.
+const Text kCueFileMissing = utf8ToGbk(" 的音频文件路径不存在");  // after the cue's caption
+const Text kStartFormatWrong = utf8ToGbk("的开考时间格式错误");   // after the subject
+const Text kSubjectEmpty = utf8ToGbk("科目不能为空");
+const Text kDurationEmpty = utf8ToGbk("的考试时长不能为空");  // after the subject
+const Text kTimeWrong = utf8ToGbk("的时间设置有错误");        // after the subject
+const Text kEndPrefix = utf8ToGbk("结束时间为 ");
+const Text kSaved = utf8ToGbk("保存成功");
+const Text kSaveFailed = utf8ToGbk("保存失败");
+
+Text section(const char* prefix, int n) {
+    return prefix + toText(n);
+}
+
+}  // namespace
+
+Text computeEndTime(std::int64_t hour, std::int64_t minute, std::int64_t duration) {
+    std::int64_t t = hour * 60 + minute + duration;
+    if (t - 1440 >= 0) {  // whole minutes: "within 0.0000001 of 1440 or above"
+        t -= 1440;
+    }
+    if (t < 0) {
+        t += 1440;
+    }
+    return twoDigits(t / 60) + ":" + twoDigits(t % 60);
+}
+
+SettingsFile::SettingsFile(MainWindow& main, Dialogs& dialogs, Text programDir)
+    : main_(main), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFile)) {}
+
+Text SettingsFile::read(const Text& sectionName, const char* key, const Text& fallback) const {
+    return ProfileStore::read(configPath_, sectionName, key, fallback);
+}
+
+void SettingsFile::write(const Text& sectionName, const char* key, const Text& value) {
+    if (!ProfileStore::write(configPath_, sectionName, key, value)) {
+        writeRefused_ = true;
+    }
+}
+
+void SettingsFile::tell(const Text& message) {
+    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, &main_);
+}
+
+void SettingsFile::loadSettings() {
+    for (int n = 1; n <= kExamCount; ++n) {
+        if (read(section(kExamSection, n), kEnabledKey, kDisabled) == kEnabled) {
+            main_.examEnabled[n]->setChecked(true);
+        }
+    }
+    for (int n = 1; n <= kExamCount; ++n) {
+        main_.examSubject[n]->setText(
+            read(section(kExamSection, n), kSubjectKey, kSubjectDefaults[n]));
+    }
+    for (int n = 1; n <= kExamCount; ++n) {
+        main_.examStart[n]->setText(read(section(kExamSection, n), kStartKey, kStartDefaults[n]));
+    }
+    for (int n = 1; n <= kExamCount; ++n) {
+        main_.examDuration[n]->setText(
+            read(section(kExamSection, n), kDurationKey, kDurationDefault));
+    }
+    for (int n = 1; n <= kCueCount; ++n) {
+        if (read(section(kCueSection, n), kEnabledKey, kDisabled) == kEnabled) {
+            main_.cueEnabled[n]->setChecked(true);
+        }
+    }
+    for (int n = 1; n <= kCueCount; ++n) {
+        main_.cuePath[n]->setText(read(section(kCueSection, n), kPathKey, kPathDefault));
+    }
+}
+
+bool SettingsFile::checkCueFiles() {
+    for (int n = 1; n <= kCueCount; ++n) {
+        if (main_.cueEnabled[n]->checked() && !fileExists(main_.cuePath[n]->text())) {
+            tell(MainWindow::cueCaption(n) + kCueFileMissing);
+            main_.cuePath[n]->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+void SettingsFile::saveCueSettings() {
+    if (!checkCueFiles()) {
+        return;
+    }
+    for (int n = 1; n <= kCueCount; ++n) {
+        write(section(kCueSection, n), kPathKey, main_.cuePath[n]->text());
+    }
+    for (int n = 1; n <= kCueCount; ++n) {
+        write(section(kCueSection, n), kEnabledKey,
+              main_.cueEnabled[n]->checked() ? kEnabled : kDisabled);
+    }
+}
+
+void SettingsFile::saveExamSettings() {
+    for (int n = 1; n <= kExamCount; ++n) {
+        const Text subject = main_.examSubject[n]->text();
+        const Text start = main_.examStart[n]->text();
+        const Text duration = main_.examDuration[n]->text();
+        const std::vector<Text> parts = splitText(start, ":");
+        // A start ending in its only ":" has no minute part: refused like a start without ":".
+        if (findText(start, ":") < 0 || parts.size() < 2) {
+            tell(subject + kStartFormatWrong);
+            main_.examStart[n]->setFocus();
+            return;
+        }
+        if (subject.empty()) {
+            tell(kSubjectEmpty);
+            main_.examSubject[n]->setFocus();
+            return;
+        }
+        if (duration.empty()) {
+            tell(subject + kDurationEmpty);
+            main_.examDuration[n]->setFocus();
+            return;
+        }
+        main_.examEnd[n]->setCaption(kEndPrefix + computeEndTime(toInteger(parts[0]),
+                                                                 toInteger(parts[1]),
+                                                                 toInteger(duration)));
+        writeExam(subject, toText(n), parts[0], parts[1], duration);
+    }
+}
+
+void SettingsFile::writeExam(const Text& subject, const Text& number, const Text& hourText,
+                             const Text& minuteText, const Text& durationText) {
+    if (toInteger(hourText) > 23 || toInteger(minuteText) > 59) {
+        tell(subject + kTimeWrong);
+        return;
+    }
+    const Text name = kExamSection + number;
+    write(name, kSubjectKey, subject);
+    write(name, kStartKey, twoDigits(hourText) + ":" + twoDigits(minuteText));
+    write(name, kDurationKey, durationText);
+    const int n = static_cast<int>(toInteger(number));
+    const bool enabled = n >= 1 && n <= kExamCount && main_.examEnabled[n]->checked();
+    write(name, kEnabledKey, enabled ? kEnabled : kDisabled);
+}
+
+void SettingsFile::saveSettings() {
+    if (!checkCueFiles()) {
+        return;
+    }
+    writeRefused_ = false;
+    saveCueSettings();
+    saveExamSettings();
+    // A file that refused a write holds stale settings: that is no successful save.
+    savedFlag_ = fileExists(configPath_) && !writeRefused_;
+    tell(savedFlag_ ? kSaved : kSaveFailed);
+}
+
+}  // namespace exambell

@@ -1,0 +1,22 @@
+#pragma once
+// The real message boxes and file dialog: QMessageBox and QFileDialog.
+
+#include <QString>
+
+#include "ui/Dialogs.h"
+
+namespace exambell {
+
+class QtDialogs : public Dialogs {
+  public:
+    int message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
+                const Text& caption) override;
+    std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
+                                 QWidget* owner) override;
+
+    // A filter of the form "描述(*.a;*.b)|*.a;*.b[|...]" as QFileDialog wants it:
+    // "描述 (*.a *.b)[;;...]".
+    static QString qtFilter(const Text& filter);
+};
+
+}  // namespace exambell
