@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "text/Encoding.h"
@@ -58,6 +62,18 @@ std::string readWholeFile(const Text& path) {
     return bytes;
 }
 
+// Up to `count` bytes from the start of a regular file.
+std::string readFileStart(const Text& path, std::size_t count) {
+    if (!fileExists(path)) {
+        return {};
+    }
+    std::ifstream in(nativePath(path), std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
 bool isWavContent(const std::string& bytes) {
     return bytes.size() > 11 && bytes.compare(0, 4, "RIFF") == 0 &&
            bytes.compare(8, 4, "WAVE") == 0;
@@ -73,11 +89,20 @@ struct SdlAudioOutput::Impl {
     bool sdlStarted = false;
     bool open = false;
     Mix_Music* music = nullptr;  // the compressed-audio player, while one exists
-    Mix_Chunk* chunk = nullptr;  // the simple player's WAV sound, while one exists
+
+    // The simple player. controlLock guards chunk, the generation and the loader count; a loader
+    // thread holds it only to hand a decoded sound over, never while reading or decoding.
+    mutable std::mutex controlLock;
+    std::condition_variable loadersDone;
+    Mix_Chunk* chunk = nullptr;  // the WAV sound, while one exists
+    std::uint64_t generation = 0;
+    // The generation whose file a loader is still reading or decoding; a stop makes it stale.
+    std::optional<std::uint64_t> loading;
+    int loaders = 0;  // loader threads still running
 
     // The MIDI synthesiser. midiLock guards player and the rendering; the audio thread holds it
-    // for one callback's rendering (well under a millisecond), the user-interface thread only to
-    // start or drop a player.
+    // for one callback's rendering (well under a millisecond), the other threads only to start or
+    // drop a player.
     fluid_settings_t* midiSettings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
@@ -90,7 +115,10 @@ struct SdlAudioOutput::Impl {
     void renderMidi(std::int16_t* stream, int samples);
     static void renderMidiEffect(int channel, void* stream, int bytes, void* impl);
     void releaseMusic();
-    void releaseChunk();
+    // With controlLock held: silences the simple player and makes any load in progress stale.
+    void stopSimpleLocked();
+    void load(const Text& path, std::uint64_t forGeneration);
+    void startSound(const Text& path, std::uint64_t forGeneration);
 };
 
 void SdlAudioOutput::Impl::startMidi(const Options& options, int bufferFrames) {
@@ -170,11 +198,69 @@ void SdlAudioOutput::Impl::releaseMusic() {
     }
 }
 
-void SdlAudioOutput::Impl::releaseChunk() {
+void SdlAudioOutput::Impl::stopSimpleLocked() {
+    ++generation;
     if (chunk != nullptr) {
+        // Waits for the audio callback in progress: no sample of it is mixed after this.
         Mix_HaltChannel(kSoundChannel);
         Mix_FreeChunk(chunk);
         chunk = nullptr;
+    }
+    std::lock_guard lock(midiLock);
+    stopMidiLocked();
+}
+
+// The body of a loader thread.
+void SdlAudioOutput::Impl::load(const Text& path, std::uint64_t forGeneration) {
+    startSound(path, forGeneration);
+    // SDL keeps per-thread data (its error text) that only its own threads free by themselves.
+    SDL_TLSCleanup();
+    std::lock_guard lock(controlLock);
+    if (loading == forGeneration) {
+        loading.reset();
+    }
+    --loaders;
+    loadersDone.notify_all();
+}
+
+// On the loader thread, without controlLock.
+void SdlAudioOutput::Impl::startSound(const Text& path, std::uint64_t forGeneration) {
+    const std::string head = readFileStart(path, 12);
+    if (isWavContent(head)) {
+        // Straight from the file: a long recording is not held twice in memory.
+        SDL_RWops* source = SDL_RWFromFile(gbkToUtf8(path).c_str(), "rb");
+        Mix_Chunk* decoded = source != nullptr ? Mix_LoadWAV_RW(source, 1) : nullptr;
+        if (decoded == nullptr) {
+            return;
+        }
+        std::lock_guard lock(controlLock);
+        if (forGeneration != generation) {
+            Mix_FreeChunk(decoded);
+            return;
+        }
+        chunk = decoded;
+        Mix_PlayChannel(kSoundChannel, chunk, 0);
+    } else if (isMidiContent(head) && synth != nullptr) {
+        const std::string bytes = readWholeFile(path);
+        std::lock_guard control(controlLock);
+        if (forGeneration != generation) {
+            return;
+        }
+        // The player hooks itself into the synthesiser, so it is made under midiLock too. It
+        // copies the bytes and parses them on the first audio callback.
+        std::lock_guard lock(midiLock);
+        player = new_fluid_player(synth);
+        if (player == nullptr) {
+            return;
+        }
+        if (!isMidiContent(bytes) ||
+            fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
+            fluid_player_play(player) != FLUID_OK) {
+            delete_fluid_player(player);
+            player = nullptr;
+            return;
+        }
+        midiSounding = true;
     }
 }
 
@@ -207,15 +293,19 @@ SdlAudioOutput::SdlAudioOutput(const Options& options) : impl_(std::make_unique<
 }
 
 SdlAudioOutput::~SdlAudioOutput() {
+    {
+        // The loaders use the mixer and the synthesiser: wait for the last of them.
+        std::unique_lock lock(impl_->controlLock);
+        impl_->stopSimpleLocked();
+        impl_->loadersDone.wait(lock, [this] { return impl_->loaders == 0; });
+    }
     if (impl_->open) {
         // This waits for a running callback, so nothing renders after this line.
         Mix_UnregisterAllEffects(MIX_CHANNEL_POST);
         impl_->releaseMusic();
-        impl_->releaseChunk();
+        std::lock_guard lock(impl_->controlLock);
+        impl_->stopSimpleLocked();
         Mix_CloseAudio();
-    }
-    if (impl_->player != nullptr) {
-        delete_fluid_player(impl_->player);
     }
     delete_fluid_synth(impl_->synth);
     delete_fluid_settings(impl_->midiSettings);
@@ -230,33 +320,20 @@ void SdlAudioOutput::playSoundFile(const Text& path) {
         return;
     }
     // One sound at a time: a new play replaces whatever the simple player was sounding.
-    impl_->releaseChunk();
-    {
-        std::lock_guard lock(impl_->midiLock);
-        impl_->stopMidiLocked();
+    std::lock_guard lock(impl_->controlLock);
+    impl_->stopSimpleLocked();
+    if (path.empty()) {
+        return;
     }
-    const std::string bytes = readWholeFile(path);
-    if (isWavContent(bytes)) {
-        SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-        impl_->chunk = Mix_LoadWAV_RW(source, 1);
-        if (impl_->chunk != nullptr) {
-            Mix_PlayChannel(kSoundChannel, impl_->chunk, 0);
-        }
-    } else if (isMidiContent(bytes) && impl_->synth != nullptr) {
-        fluid_player_t* player = new_fluid_player(impl_->synth);
-        if (player == nullptr) {
-            return;
-        }
-        // The player copies the bytes; it parses them on the first audio callback.
-        if (fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
-            fluid_player_play(player) != FLUID_OK) {
-            delete_fluid_player(player);
-            return;
-        }
-        std::lock_guard lock(impl_->midiLock);
-        impl_->player = player;
-        impl_->midiSounding = true;
+    try {
+        std::thread([impl = impl_.get(), path, forGeneration = impl_->generation] {
+            impl->load(path, forGeneration);
+        }).detach();
+    } catch (const std::system_error&) {
+        return;  // no thread to be had: this sound stays silent
     }
+    impl_->loading = impl_->generation;
+    ++impl_->loaders;
 }
 
 void SdlAudioOutput::playCompressedFile(const Text& path) {
@@ -278,18 +355,19 @@ void SdlAudioOutput::stopAllAudio() {
         return;
     }
     impl_->releaseMusic();
-    // Mix_HaltChannel and the lock below both wait for the audio callback in progress, so no sample
-    // of the simple player is mixed once this returns.
-    impl_->releaseChunk();
-    std::lock_guard lock(impl_->midiLock);
-    impl_->stopMidiLocked();
+    std::lock_guard lock(impl_->controlLock);
+    impl_->stopSimpleLocked();
 }
 
 bool SdlAudioOutput::isIdle() const {
     if (!impl_->open) {
         return true;
     }
-    if (Mix_PlayingMusic() != 0 || Mix_Playing(kSoundChannel) != 0) {
+    if (Mix_PlayingMusic() != 0) {
+        return false;
+    }
+    std::lock_guard control(impl_->controlLock);
+    if (impl_->loading == impl_->generation || Mix_Playing(kSoundChannel) != 0) {
         return false;
     }
     std::lock_guard lock(impl_->midiLock);

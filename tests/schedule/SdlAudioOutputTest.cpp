@@ -168,6 +168,22 @@ TEST_F(SdlAudioOutputTest, StopSilencesBothPlayers) {
     EXPECT_TRUE(output->isIdle());
 }
 
+TEST_F(SdlAudioOutputTest, AStopOrANewerPlayWinsOverALongFileStillLoading) {
+    const Text longWav = file("long.wav", test::makeWav(120, 8000));  // 10 MB to read and decode
+    output->playSoundFile(longWav);
+    output->stopAllAudio();
+    EXPECT_TRUE(output->isIdle());
+    EXPECT_EQ(countAudible(nextSeconds(capture.size(), 1.0)), 0u);
+
+    output->playSoundFile(longWav);
+    output->playSoundFile(file("short.wav", test::makeWav(0.2, 2000)));
+    const std::size_t start = capture.size();
+    ASSERT_TRUE(waitUntilIdle());
+    const auto samples = nextSeconds(start, 1.0);
+    EXPECT_EQ(countAudible(samples, 4000), 0u);
+    EXPECT_GT(countAudible(samples, 1000), 0u);
+}
+
 TEST_F(SdlAudioOutputTest, BothPlayersSoundTogether) {
     const std::size_t start = capture.size();
     output->playSoundFile(file("long.wav", test::makeWav(2, 3000)));
