@@ -69,6 +69,20 @@ std::string convert(const char* to, const char* from, const char* input, std::si
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr char kUtf16Replacement[] = {'\xFD', '\xFF'};
 
+std::u16string fromUtf16Le(const std::string& bytes) {
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    return out;
+}
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+    return fromUtf16Le(convert("UTF-16LE", "UTF-8", utf8.data(), utf8.size(), 1,
+                               std::string_view(kUtf16Replacement, 2)));
+}
+
 }  // namespace
 
 std::string gbkToUtf8(std::string_view gbk) {
@@ -76,18 +90,13 @@ std::string gbkToUtf8(std::string_view gbk) {
 }
 
 Text utf8ToGbk(std::string_view utf8) {
-    return convert(kGbk, "UTF-8", utf8.data(), utf8.size(), 1, "?");
+    // Through UTF-16, so that a valid character GBK lacks becomes one "?", not one per byte.
+    return utf16ToGbk(utf8ToUtf16(utf8));
 }
 
 std::u16string gbkToUtf16(std::string_view gbk) {
-    std::string bytes = convert("UTF-16LE", kGbk, gbk.data(), gbk.size(), 1,
-                                std::string_view(kUtf16Replacement, 2));
-    std::u16string out(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    }
-    return out;
+    return fromUtf16Le(convert("UTF-16LE", kGbk, gbk.data(), gbk.size(), 1,
+                               std::string_view(kUtf16Replacement, 2)));
 }
 
 Text utf16ToGbk(std::u16string_view utf16) {

@@ -27,6 +27,8 @@ TEST(Encoding, ReplacesBadUnitsOneAtATime) {
     EXPECT_EQ(utf16ToGbk(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a?b");
     // Broken UTF-8 bytes.
     EXPECT_EQ(utf8ToGbk("a\xE8\x80z"), "a??z");
+    // Valid characters that GBK lacks: one "?" each, whatever their UTF-8 length.
+    EXPECT_EQ(utf8ToGbk("x\xF0\x9F\x98\x80y\xED\x95\x9C"), "x?y?");
 }
 
 TEST(Paths, FileNamePartIsAfterTheLastSeparator) {
