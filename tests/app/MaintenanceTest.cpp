@@ -59,7 +59,7 @@ class Maintenance : public AppFixture {
         click(main().importButton->widget());
         ImportWindow* window = app->importWindow();
         EXPECT_NE(window, nullptr);
-        QTest::qWaitForWindowExposed(window);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
         return *window;
     }
 
