@@ -536,21 +536,16 @@ bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit
     if (old != nullptr) {
         ok = ok && copyRange(old, edit.to, UINT64_MAX, fd);
     }
-    ok = ok && ::fsync(fd) == 0;
+    // The content must be on the disk before the rename makes it config.ini.
+    ok = ok && ::fdatasync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;
     }
-    // Make the rename itself durable; the file is whole either way, so a failure here is no
-    // failure of the write.
-    int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        (void)::fsync(folder);
-        ::close(folder);
-    }
+    // The folder is not flushed after the rename: a crash right after it leaves the old file or
+    // the new one, each whole, and a save is many single-key writes that must stay fast.
     return true;
 }
 #else
