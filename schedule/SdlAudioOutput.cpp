@@ -268,6 +268,9 @@ SdlAudioOutput::SdlAudioOutput() : SdlAudioOutput(Options{}) {}
 
 SdlAudioOutput::SdlAudioOutput(const Options& options) : impl_(std::make_unique<Impl>()) {
     SDL_LogSetOutputFunction(dropSdlLog, nullptr);
+    // The audio subsystem brings SDL's event subsystem, whose SIGINT and SIGTERM handlers would
+    // turn those signals into events that nobody reads: the program could no longer be ended.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return;
     }

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <thread>
+
+#include <signal.h>
 
 #include "schedule/SdlAudioOutput.h"
 #include "tests/schedule/TestSounds.h"
@@ -194,6 +197,14 @@ TEST_F(SdlAudioOutputTest, BothPlayersSoundTogether) {
     const auto samples = capture.samples(start);
     EXPECT_GT(countAudible(samples, 3500), 0u);
     EXPECT_GT(lastAudible(samples) - firstAudible(samples), 88200u * 19 / 10);
+}
+
+TEST_F(SdlAudioOutputTest, LeavesTheTerminationSignalsToTheProgram) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
+    }
 }
 
 TEST(SdlAudioOutputWithoutDevice, RunsOnSilent) {
