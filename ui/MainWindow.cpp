@@ -12,7 +12,7 @@ namespace exambell {
 namespace {
 
 // Title: the product with its version and a credit line.
-constexpr const char* kTitle = "考铃 ExamBell 2.0 — 考务报时与座位表助手";
+constexpr const char* kTitle = "考铃 ExamBell 2.0 — 考铃开发组为考务办公室制作";
 constexpr const char* kWindowName = "主窗口";
 
 constexpr const char* kExamGroup = "考试科目";
