@@ -7,8 +7,8 @@
 
 #include "tests/runner/FakeAudioOutput.h"
 #include "tests/runner/RunnerTestData.h"
-#include "tests/runner/ScriptedDialogs.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeDialogs.h"
 
 namespace exambell {
 namespace {
@@ -83,7 +83,7 @@ class RunWindow : public ::testing::Test {
     MainWindow window;
     test::FakeClock clock;
     test::FakeAudioOutput audio{clock, 3000};
-    test::ScriptedDialogs dialogs;
+    test::FakeDialogs dialogs;
     bool saved = true;
     bool cueFilesOk = true;
     int saves = 0;
@@ -113,7 +113,7 @@ TEST_F(RunWindow, AStartListsTheCuesPlaysThemAtTheirSecondsAndEndsByItself) {
                                                 "3 数学 11:00:00 结束 06.mp3"}));
     expectRunningLayout();
     EXPECT_EQ(examSaves, 1);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.messages().empty());
 
     runUntil(8, 59, 59, 900);
     EXPECT_TRUE(played.empty());
@@ -182,7 +182,7 @@ TEST_F(RunWindow, TheWholeMinutesBeforeAStartDecideItsFirstCue) {
     enableCues({1});
     clock.setTime(8, 45, 10);
     click();  // G = 15: nothing to announce
-    ASSERT_EQ(dialogs.shown.size(), 1u);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
     expectIdleLayout();
     clock.setTime(8, 44, 59);
     click();  // G = 16
@@ -204,35 +204,35 @@ TEST_F(RunWindow, TheFirstStartAsksForConfirmationAndYesSaves) {
     exam(1, "数学", "09:00", "120");
     enableCues({4});
     saved = false;
-    dialogs.answers = {kNo};
+    dialogs.answer(kNo);
     click();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(u(dialogs.shown[0].text), "请核对设置是否正确，确认后才可以开始运行");
-    EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::YesNo);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(u(dialogs.messages()[0].text), "请核对设置是否正确，确认后才可以开始运行");
+    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(saves, 0);
     expectIdleLayout();
 
-    dialogs.answers = {kYes};
+    dialogs.answer(kYes);
     click();
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
     EXPECT_EQ(saves, 1);
     expectRunningLayout();
     click();
     click();  // saved now: no question
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
     EXPECT_EQ(saves, 1);
     expectRunningLayout();
 }
 
 TEST_F(RunWindow, NothingAheadIsRefusedWithAMessage) {
     click();  // no exam enabled
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(u(dialogs.shown[0].text), "本次时间设置无实际作用，请修改");
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(u(dialogs.messages()[0].text), "本次时间设置无实际作用，请修改");
     expectIdleLayout();
     exam(1, "数学", "07:00", "30");  // over before 08:00
     enableCues({1, 4, 5, 6, 7});
     click();
-    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
     expectIdleLayout();
     EXPECT_EQ(examSaves, 0);
 }
@@ -283,7 +283,7 @@ TEST_F(RunWindow, AMessageDuringTheStartPlaysNoStaleCue) {
     clock.setTime(8, 59, 59, 900);
     window.examStart[1]->setText("10:00");
     saved = false;
-    dialogs.onMessage = [this] { clock.advance(500); };
+    dialogs.onMessage = [this](const test::FakeDialogs::Message&) { clock.advance(500); };
     click();
     EXPECT_TRUE(played.empty());
     EXPECT_EQ(rows(), (std::vector<std::string>{"1 数学 10:00:00 开考 04.mp3"}));

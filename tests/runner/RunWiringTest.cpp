@@ -6,9 +6,7 @@
 #include <QTest>
 
 #include "runner/RunController.h"
-#include "tests/runner/FakeAudioOutput.h"
 #include "tests/support/AppFixture.h"
-#include "tests/support/FakeClock.h"
 #include "text/Encoding.h"
 #include "ui/MainWindow.h"
 
@@ -17,25 +15,10 @@ namespace {
 
 class RunWiring : public AppFixture {
   protected:
-    // The program goes before the clock and the audio output it uses.
-    ~RunWiring() override { app.reset(); }
-
     void startWithClock() {
         clock.set(2026, 1, 2, 8, 0, 0, 400);
-        Platform platform;
-        platform.programDir = folder.text();
-        platform.dialogs = &dialogs;
-        platform.clock = &clock;
-        platform.audio = &audio;
-        platform.spreadsheet = &spreadsheet;
-        platform.urlOpener = &urlOpener;
-        app = std::make_unique<Application>(platform);
-        app->startUp();
-        main().show();
+        start();
     }
-
-    FakeClock clock;
-    FakeAudioOutput audio{clock, 3000};
 };
 
 TEST_F(RunWiring, TheFirstStartSavesAfterTheQuestionAndTheStartCuePlaysItsRecording) {

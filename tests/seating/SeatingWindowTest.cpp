@@ -19,8 +19,8 @@
 #include "seating/SeatingController.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
-#include "tests/seating/ScriptedDialogs.h"
 #include "tests/seating/XlsxReader.h"
+#include "tests/support/FakeDialogs.h"
 #include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
@@ -139,7 +139,7 @@ class SeatingWindowTest : public ::testing::Test {
 
     test::TempFolder folder;
     Text configFile;
-    test::ScriptedDialogs dialogs;
+    test::FakeDialogs dialogs{test::FakeDialogs::Mode::Strict};
     test::RecordingSpreadsheet spreadsheet;
     FixedClock clock;
     std::unique_ptr<SeatingWindow> window;
@@ -151,11 +151,11 @@ class SeatingWindowTest : public ::testing::Test {
 
 TEST_F(SeatingWindowTest, FirstClassGoesIntoAnEmptyStore) {
     setRoster("18软件5班", "张三,李四");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts(), (std::vector<Text>{g("请确认班级信息\r\n班级：18软件5班\r\n人数：2"),
-                                                  g("保存成功")}));
-    EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{
+                                   "请确认班级信息\r\n班级：18软件5班\r\n人数：2", "保存成功"}));
+    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(firstSaves, 1);  // config.ini was missing: the cue settings are written first
     EXPECT_EQ(store(), g("%class%18软件5班,张三,李四"));
     EXPECT_EQ(dropDown(), (std::vector<ClassEntry>{{g("18软件5班"), 2}}));
@@ -163,9 +163,9 @@ TEST_F(SeatingWindowTest, FirstClassGoesIntoAnEmptyStore) {
 
 TEST_F(SeatingWindowTest, CancelAtTheConfirmationSavesNothing) {
     setRoster("A", "x");
-    dialogs.answers = {kCancel};
+    dialogs.answer(kCancel);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.messages().size(), 1u);
     EXPECT_FALSE(fileExists(configFile));
     EXPECT_EQ(firstSaves, 0);
 }
@@ -173,17 +173,19 @@ TEST_F(SeatingWindowTest, CancelAtTheConfirmationSavesNothing) {
 TEST_F(SeatingWindowTest, ReplacingAClassAsksAndKeepsItsPlace) {
     writeStore("%class%A,x,y%class%B,z");
     setRoster("A", "p,q");
-    dialogs.answers = {kOk, kNo};
+    dialogs.answer(kOk);
+    dialogs.answer(kNo);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().back(), g("班级： A 已存在，是否覆盖？"));
-    EXPECT_EQ(dialogs.shown.back().buttons, MessageButtons::YesNo);
-    EXPECT_EQ(dialogs.shown.size(), 2u);  // No: nothing follows
+    EXPECT_EQ(dialogs.texts().back(), "班级： A 已存在，是否覆盖？");
+    EXPECT_EQ(dialogs.messages().back().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.messages().size(), 2u);  // No: nothing follows
     EXPECT_EQ(store(), "%class%A,x,y%class%B,z");
 
-    dialogs.shown.clear();
-    dialogs.answers = {kOk, kYes};
+    dialogs.clear();
+    dialogs.answer(kOk);
+    dialogs.answer(kYes);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().back(), g("保存成功"));
+    EXPECT_EQ(dialogs.texts().back(), "保存成功");
     EXPECT_EQ(store(), "A,p,q%class%B,z");
     EXPECT_EQ(firstSaves, 0);
 }
@@ -191,9 +193,9 @@ TEST_F(SeatingWindowTest, ReplacingAClassAsksAndKeepsItsPlace) {
 TEST_F(SeatingWindowTest, ClassNameInsideAnotherIsAddedAtTheEnd) {
     writeStore("%class%18软件5班,x");
     setRoster("5班", "p,q");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().back(), g("保存成功"));
+    EXPECT_EQ(dialogs.texts().back(), "保存成功");
     EXPECT_EQ(store(), g("18软件5班,x%class%5班,p,q"));
     // Sorted by pinyin-free digits first, each entry keeping its own value.
     EXPECT_EQ(dropDown(), (std::vector<ClassEntry>{{g("18软件5班"), 1}, {g("5班"), 2}}));
@@ -201,17 +203,18 @@ TEST_F(SeatingWindowTest, ClassNameInsideAnotherIsAddedAtTheEnd) {
 
 TEST_F(SeatingWindowTest, NamesOfTwelveBytesPassAndLongerOnesAreRefused) {
     setRoster("A", "ABCDEFGHIJKL,六个中文字符");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
     EXPECT_EQ(store(), g("%class%A,ABCDEFGHIJKL,六个中文字符"));
 
     for (const char* roster : {"ABCDEFGHIJKLM", "张三,七个中文字符啊"}) {
-        dialogs.shown.clear();
+        dialogs.clear();
         setRoster("B", roster);
         click("一键导入按钮");
-        ASSERT_EQ(dialogs.shown.size(), 1u) << roster;
-        EXPECT_EQ(dialogs.shown[0].text, g("有学生的名字超过12个字符，请检查分隔符是否填写正确"));
-        EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Error);
+        ASSERT_EQ(dialogs.messages().size(), 1u) << roster;
+        EXPECT_EQ(dialogs.messages()[0].text,
+                  g("有学生的名字超过12个字符，请检查分隔符是否填写正确"));
+        EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Error);
     }
     EXPECT_EQ(store(), g("%class%A,ABCDEFGHIJKL,六个中文字符"));
 }
@@ -220,41 +223,41 @@ TEST_F(SeatingWindowTest, LineBreakSeparatorSplitsAtCrLf) {
     setRoster("A", "张三\r\n李四\r\n王五");
     QComboBox* separators = control<QComboBox>("分割符列表");
     separators->setCurrentIndex(separators->findText(u"换行"_s));
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().front(), g("请确认班级信息\r\n班级：A\r\n人数：3"));
+    EXPECT_EQ(dialogs.texts().front(), "请确认班级信息\r\n班级：A\r\n人数：3");
     EXPECT_EQ(store(), g("%class%A,张三,李四,王五"));
 }
 
 TEST_F(SeatingWindowTest, EmptyPartsAreSkippedAndAnEmptyRosterIsStored) {
     setRoster("A", ",,张三,,李四,");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().front(), g("请确认班级信息\r\n班级：A\r\n人数：2"));
+    EXPECT_EQ(dialogs.texts().front(), "请确认班级信息\r\n班级：A\r\n人数：2");
     EXPECT_EQ(store(), g("%class%A,张三,李四"));
 
-    dialogs.shown.clear();
+    dialogs.clear();
     setRoster("B", "");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().front(), g("请确认班级信息\r\n班级：B\r\n人数：0"));
+    EXPECT_EQ(dialogs.texts().front(), "请确认班级信息\r\n班级：B\r\n人数：0");
     EXPECT_EQ(store(), g("%class%A,张三,李四%class%B,"));
 }
 
 TEST_F(SeatingWindowTest, NamesThatWouldBreakTheStoreAreRefused) {
     setRoster("A", "张三，李四,王五", "，");
     click("一键导入按钮");
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, g("学生名字“李四,王五”含有逗号、换行或“%class%"
-                                       "”，会破坏班级信息的保存格式，请修改后再导入"));
-    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Error);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text, g("学生名字“李四,王五”含有逗号、换行或“%class%"
+                                            "”，会破坏班级信息的保存格式，请修改后再导入"));
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Error);
 
-    dialogs.shown.clear();
+    dialogs.clear();
     setRoster("1班%class%2班", "张三");
     click("一键导入按钮");
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, g("班级名称“1班%class%2班”含有逗号、换行或“%class%"
-                                       "”，会破坏班级信息的保存格式，请修改后再导入"));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text, g("班级名称“1班%class%2班”含有逗号、换行或“%class%"
+                                            "”，会破坏班级信息的保存格式，请修改后再导入"));
     EXPECT_FALSE(fileExists(configFile));
 }
 
@@ -266,10 +269,10 @@ TEST_F(SeatingWindowTest, StoreThatCouldNotBeReadBackWholeIsRefused) {
     writeStore("%class%A," + gbkToUtf8(names.substr(0, 5000)));
     const Text before = store();
     setRoster("B", gbkToUtf8(names));
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
     EXPECT_EQ(dialogs.texts().back(),
-              g("班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试"));
+              "班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试");
     EXPECT_EQ(store(), before);
 }
 
@@ -278,9 +281,9 @@ TEST_F(SeatingWindowTest, FailedWriteIsNoSuccess) {
     const Text unwritable = joinPath(joinPath(folder.text(), "missing"), "config.ini");
     controller = new SeatingController(*window, dialogs, spreadsheet, clock, unwritable, {});
     setRoster("A", "x");
-    dialogs.answers = {kOk};
+    dialogs.answer(kOk);
     click("一键导入按钮");
-    EXPECT_EQ(dialogs.texts().back(), g("保存失败：无法写入配置文件，原有的班级信息没有改动"));
+    EXPECT_EQ(dialogs.texts().back(), "保存失败：无法写入配置文件，原有的班级信息没有改动");
 }
 
 TEST_F(SeatingWindowTest, StoreOfOnlyTheMarkerListsNoClass) {
@@ -304,7 +307,7 @@ TEST_F(SeatingWindowTest, ChoosingAClassLoadsItIntoTheWindow) {
     EXPECT_EQ(window->rosterEdit->text(), g("张三,李四,王五"));
     EXPECT_EQ(window->classNameEdit->text(), g("18软件5班"));
     EXPECT_EQ(controller->roster().chosenNames(), g("张三,李四,王五"));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.messages().empty());
 }
 
 TEST_F(SeatingWindowTest, EntryOfValueZeroLoadsNothing) {
@@ -318,8 +321,8 @@ TEST_F(SeatingWindowTest, LongStoredNameStopsTheLoading) {
     writeStore("%class%A,x,七个中文字符啊,y");
     window->rosterEdit->setText("keep");
     choose("A");
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Error);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Error);
     EXPECT_EQ(window->countEdit->text(), "3");
     EXPECT_EQ(controller->roster().chosenNames(), "x");
     EXPECT_EQ(window->rosterEdit->text(), "keep");
@@ -395,8 +398,8 @@ TEST_F(SeatingWindowTest, TooFewSeatsLeavesTheGridAlone) {
     const Text before = cell(2, 1);
     type("人数编辑", "49");
     click("生成座位按钮");
-    EXPECT_EQ(dialogs.texts(), std::vector<Text>{g("座位不够容纳 49 人")});
-    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"座位不够容纳 49 人"});
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::None);
     EXPECT_EQ(cell(2, 1), before);
     EXPECT_EQ(grid()->rowCount(), 10);
 }
@@ -445,10 +448,10 @@ TEST_F(SeatingWindowTest, NamesModeShowsNumbersBeyondTheNames) {
 
 TEST_F(SeatingWindowTest, CountsAndSizesOutsideTheFieldsAreRefused) {
     generate("1000", "99", "99");
-    EXPECT_EQ(dialogs.texts(), std::vector<Text>{g("考试人数须在0到999之间")});
-    dialogs.shown.clear();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"考试人数须在0到999之间"});
+    dialogs.clear();
     generate("42", "100", "6");
-    EXPECT_EQ(dialogs.texts(), std::vector<Text>{g("排数和列数须在0到99之间")});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"排数和列数须在0到99之间"});
     EXPECT_FALSE(control<QPushButton>("导出Excel按钮")->isEnabled());
     type("横排编辑", "99999999");
     EXPECT_EQ(grid()->rowCount(), 100);
@@ -488,7 +491,7 @@ TEST_F(SeatingWindowTest, ExportCopiesTheGridUnderTheTitle) {
     EXPECT_EQ(spreadsheet.cells.at("a4"), "");  // no student on the second row
     const std::set<Text> seats = {spreadsheet.cells.at("b3"), spreadsheet.cells.at("c3")};
     EXPECT_EQ(seats, (std::set<Text>{g("张三"), g("李四")}));
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.messages().empty());
 
     clock.time = {.year = 2020, .month = 1, .day = 5};
     spreadsheet.calls.clear();
@@ -502,7 +505,7 @@ TEST_F(SeatingWindowTest, ExportWithoutASpreadsheetProgramSaysSo) {
     spreadsheet.startSucceeds = false;
     click("导出Excel按钮");
     EXPECT_EQ(dialogs.texts(),
-              std::vector<Text>{g("Excel程序创建失败！请检查是否有安装Excel 2000以上版本")});
+              std::vector<std::string>{"Excel程序创建失败！请检查是否有安装Excel 2000以上版本"});
     EXPECT_EQ(spreadsheet.calls, std::vector<std::string>{"start"});
 }
 
@@ -526,7 +529,7 @@ TEST_F(SeatingWindowTest, RealWorkbookHoldsTheGrid) {
     choose("18软件5班");
     generate("3", "2", "2");
     click("导出Excel按钮");
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.messages().empty());
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened[0].filename().string(), "20191228_18软件5班考试座位表.xlsx");
 
@@ -555,7 +558,7 @@ TEST_F(SeatingWindowTest, RealWorkbookWithoutASpreadsheetProgram) {
     generate("3");
     click("导出Excel按钮");
     EXPECT_EQ(dialogs.texts(),
-              std::vector<Text>{g("Excel程序创建失败！请检查是否有安装Excel 2000以上版本")});
+              std::vector<std::string>{"Excel程序创建失败！请检查是否有安装Excel 2000以上版本"});
     EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
 }
 

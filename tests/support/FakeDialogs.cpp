@@ -1,5 +1,7 @@
 #include "tests/support/FakeDialogs.h"
 
+#include <gtest/gtest.h>
+
 #include "text/Encoding.h"
 
 namespace exambell::test {
@@ -10,10 +12,18 @@ int FakeDialogs::message(const Text& text, MessageButtons buttons, MessageIcon i
     if (onMessage) {
         onMessage(messages_.back());
     }
+    const bool strict = mode_ == Mode::Strict;
+    if (strict && buttons == MessageButtons::Ok) {
+        return kOk;
+    }
     if (!answers_.empty()) {
         const int result = answers_.front();
         answers_.pop_front();
         return result;
+    }
+    if (strict) {
+        ADD_FAILURE() << "unexpected question: " << gbkToUtf8(text);
+        return kCancel;
     }
     return buttons == MessageButtons::YesNo ? kYes : kOk;
 }
@@ -22,6 +32,9 @@ std::optional<Text> FakeDialogs::openFile(const Text& filter, const Text& folder
                                           const Text& fileName, QWidget* owner) {
     fileRequests_.push_back({filter, folder, fileName, owner});
     if (files_.empty()) {
+        if (mode_ == Mode::Strict) {
+            ADD_FAILURE() << "unexpected file dialog";
+        }
         return std::nullopt;
     }
     std::optional<Text> chosen = files_.front();

@@ -1,6 +1,8 @@
 #pragma once
 // Message boxes and the file dialog for tests: every message is recorded, answers come from a
-// script (by default the first button: OK, or Yes for Yes/No), and file-dialog choices too.
+// script (by default the first button: OK, or Yes for Yes/No), and file-dialog choices too. A
+// strict fake answers OK-only boxes by itself and fails the test on any question or file dialog the
+// test did not script.
 
 #include <deque>
 #include <functional>
@@ -13,6 +15,9 @@ namespace exambell::test {
 
 class FakeDialogs : public Dialogs {
   public:
+    enum class Mode { Lenient, Strict };
+    explicit FakeDialogs(Mode mode = Mode::Lenient) : mode_(mode) {}
+
     struct Message {
         Text text;  // GBK
         MessageButtons buttons;
@@ -32,7 +37,8 @@ class FakeDialogs : public Dialogs {
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
                                  QWidget* owner) override;
 
-    // The answers of the next message boxes, in order.
+    // The answers of the next message boxes, in order (strict: of the next questions; a box with
+    // only OK takes none).
     void answer(int result) { answers_.push_back(result); }
     // The next file dialog confirms this GBK path; chooseNothing() makes it cancel.
     void choose(const Text& path) { files_.emplace_back(path); }
@@ -48,6 +54,7 @@ class FakeDialogs : public Dialogs {
     std::function<void(const Message&)> onMessage;
 
   private:
+    Mode mode_;
     std::deque<int> answers_;
     std::deque<std::optional<Text>> files_;
     std::vector<Message> messages_;
