@@ -11,7 +11,6 @@
 namespace exambell {
 namespace {
 
-constexpr const char* kConfigFile = "config.ini";
 constexpr const char* kExamSection = "exam_";
 constexpr const char* kCueSection = "music_";
 constexpr const char* kSubjectKey = "subject";
@@ -57,7 +56,7 @@ Text computeEndTime(std::int64_t hour, std::int64_t minute, std::int64_t duratio
 }
 
 SettingsFile::SettingsFile(MainWindow& main, Dialogs& dialogs, Text programDir)
-    : main_(main), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFile)) {}
+    : main_(main), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFileName)) {}
 
 Text SettingsFile::read(const Text& sectionName, const char* key, const Text& fallback) const {
     return ProfileStore::read(configPath_, sectionName, key, fallback);

@@ -9,6 +9,7 @@
 // confirmation while it is false.
 
 #include <cstdint>
+#include <string_view>
 
 #include "text/Text.h"
 
@@ -16,6 +17,9 @@ namespace exambell {
 
 class Dialogs;
 class MainWindow;
+
+// The settings file beside the program; an imported file must bear this name too.
+inline constexpr std::string_view kConfigFileName = "config.ini";
 
 // End of an exam as "HH:MM" from its start hour and minute and its duration in minutes, wrapped
 // into the day once: 09:00 + 120 gives "11:00", 23:30 + 90 gives "01:00".

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "settings/FileCopy.h"
+#include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
 #include "ui/Button.h"
@@ -15,7 +16,6 @@
 namespace exambell {
 namespace {
 
-const Text kRequiredName = "config.ini";
 const Text kSaveDuringRun = utf8ToGbk("保存后程序会暂停运行，是否继续保存");
 const Text kWrongFile = utf8ToGbk("选择的配置文件错误\r\n请上传 config.ini");
 const Text kImported = utf8ToGbk("设置成功，即将返回主窗口");
@@ -45,7 +45,7 @@ bool checkImportName(std::string_view fullName) {
     if (cut == std::string_view::npos) {
         return false;
     }
-    return fullName.substr(cut + 1) == kRequiredName;
+    return fullName.substr(cut + 1) == kConfigFileName;
 }
 
 void saveWithPause(Dialogs& dialogs, const RunHooks& run,

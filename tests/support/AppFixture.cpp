@@ -1,5 +1,7 @@
 #include "tests/support/AppFixture.h"
 
+#include "tests/support/TypeText.h"
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
@@ -83,15 +85,7 @@ QWidget* AppFixture::widget(const std::string& designName) const {
 }
 
 void AppFixture::type(QWidget* target, const QString& text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(target, c.toLatin1());
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(target, &commit);
-        }
-    }
+    typeText(target, text);
 }
 
 void AppFixture::focusOn(QWidget* target) {

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "tests/support/TypeText.h"
 #include "text/Encoding.h"
 #include "ui/ImportWindow.h"
 #include "ui/MainWindow.h"
@@ -29,15 +30,7 @@ std::string utf8(const Text& gbk) {
 }
 
 void type(QWidget* target, const QString& text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(target, c.toLatin1());
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(c));
-            QApplication::sendEvent(target, &commit);
-        }
-    }
+    test::typeText(target, text);
 }
 
 template <typename W>
