@@ -10,9 +10,9 @@
 #include <deque>
 #include <functional>
 
+#include "platform/Clock.h"
 #include "runner/PendingCues.h"
 #include "schedule/AudioOutput.h"
-#include "ui/Clock.h"
 
 namespace exambell {
 

@@ -10,10 +10,10 @@
 #include <QObject>
 #include <functional>
 
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "runner/CueScheduler.h"
 #include "runner/SecondTicker.h"
-#include "ui/Clock.h"
-#include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 
 namespace exambell {

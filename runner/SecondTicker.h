@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "ui/Clock.h"
+#include "platform/Clock.h"
 
 namespace exambell {
 

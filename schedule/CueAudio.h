@@ -5,9 +5,9 @@
 
 #include <QObject>
 
+#include "platform/Dialogs.h"
 #include "schedule/AudioOutput.h"
 #include "text/Text.h"
-#include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 
 namespace exambell {

@@ -9,7 +9,7 @@
 
 #include <QObject>
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 #include "ui/MainWindow.h"
 
 namespace exambell {

@@ -5,8 +5,8 @@
 
 #include <functional>
 
+#include "platform/Dialogs.h"
 #include "text/Text.h"
-#include "ui/Dialogs.h"
 
 namespace exambell {
 

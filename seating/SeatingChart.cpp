@@ -5,8 +5,8 @@
 #include <numeric>
 #include <utility>
 
+#include "platform/Dialogs.h"
 #include "seating/ClassRoster.h"
-#include "ui/Dialogs.h"
 #include "ui/SeatingWindow.h"
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {

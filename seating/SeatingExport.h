@@ -3,9 +3,9 @@
 
 #include <string_view>
 
+#include "platform/Clock.h"
 #include "seating/Spreadsheet.h"
 #include "text/Text.h"
-#include "ui/Clock.h"
 
 namespace exambell {
 

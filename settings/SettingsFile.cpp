@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "platform/Dialogs.h"
 #include "settings/ProfileStore.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
-#include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 
 namespace exambell {

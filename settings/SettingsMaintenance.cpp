@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Dialogs.h"
 #include "settings/FileCopy.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
 #include "ui/Button.h"
-#include "ui/Dialogs.h"
 #include "ui/DropTarget.h"
 #include "ui/EditBox.h"
 #include "ui/ImportWindow.h"

@@ -3,11 +3,11 @@
 // button to choose the file, a drop area and the factory reset. Wrappers as in ui/MainWindow.h.
 // The main window opens it modally.
 
+#include "platform/FileDialog.h"
 #include "text/Text.h"
 #include "ui/Button.h"
 #include "ui/DropTarget.h"
 #include "ui/EditBox.h"
-#include "ui/FileDialog.h"
 #include "ui/TransparentLabel.h"
 #include "ui/Window.h"
 

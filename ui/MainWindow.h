@@ -20,11 +20,11 @@
 
 #include <array>
 
+#include "platform/FileDialog.h"
 #include "text/Text.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
 #include "ui/EditBox.h"
-#include "ui/FileDialog.h"
 #include "ui/ImageButton.h"
 #include "ui/PictureBox.h"
 #include "ui/ReportList.h"

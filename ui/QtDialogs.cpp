@@ -10,12 +10,21 @@
 
 namespace exambell {
 
-int QtDialogs::message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
-                       const Text& caption) {
+namespace {
+
+// The owners the program passes are its windows (ui/Window), which are widgets.
+QWidget* widgetOf(const DialogOwner* owner) {
+    return const_cast<QWidget*>(dynamic_cast<const QWidget*>(owner));
+}
+
+}  // namespace
+
+int QtDialogs::message(const Text& text, MessageButtons buttons, MessageIcon icon,
+                       const DialogOwner* owner, const Text& caption) {
     QString shown = toQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    toQString(caption), shown, QMessageBox::NoButton, owner);
+                    toQString(caption), shown, QMessageBox::NoButton, widgetOf(owner));
     box.setWindowModality(Qt::ApplicationModal);
     switch (buttons) {
         case MessageButtons::Ok:
@@ -61,9 +70,10 @@ QString QtDialogs::qtFilter(const Text& filter) {
 }
 
 std::optional<Text> QtDialogs::openFile(const Text& filter, const Text& folder,
-                                        const Text& fileName, QWidget* owner) {
+                                        const Text& fileName, const DialogOwner* owner) {
     QString start = toQString(fileName.empty() ? folder : fileName);
-    const QString chosen = QFileDialog::getOpenFileName(owner, QString(), start, qtFilter(filter));
+    const QString chosen =
+        QFileDialog::getOpenFileName(widgetOf(owner), QString(), start, qtFilter(filter));
     if (chosen.isEmpty()) {
         return std::nullopt;
     }

@@ -3,16 +3,16 @@
 
 #include <QString>
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
 namespace exambell {
 
 class QtDialogs : public Dialogs {
   public:
-    int message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
-                const Text& caption) override;
+    int message(const Text& text, MessageButtons buttons, MessageIcon icon,
+                const DialogOwner* owner, const Text& caption) override;
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
-                                 QWidget* owner) override;
+                                 const DialogOwner* owner) override;
 
     // A filter of the form "描述(*.a;*.b)|*.a;*.b[|...]" as QFileDialog wants it:
     // "描述 (*.a *.b)[;;...]".

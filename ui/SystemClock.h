@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "ui/Clock.h"
+#include "platform/Clock.h"
 
 class QTimer;
 

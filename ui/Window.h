@@ -4,11 +4,12 @@
 
 #include <QWidget>
 
+#include "platform/Dialogs.h"
 #include "text/Text.h"
 
 namespace exambell {
 
-class Window : public QWidget {
+class Window : public QWidget, public DialogOwner {
     Q_OBJECT
   public:
     // owner: the window this one belongs to (it stays above it), or nullptr.

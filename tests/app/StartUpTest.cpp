@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "platform/Dialogs.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/AppFixture.h"
 #include "text/Encoding.h"
-#include "ui/Dialogs.h"
 #include "ui/ImportWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SeatingWindow.h"

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Clock.h"
 #include "runner/PendingCues.h"
 #include "tests/runner/RunnerTestData.h"
 #include "text/Encoding.h"
-#include "ui/Clock.h"
 
 namespace exambell {
 namespace {

@@ -42,12 +42,13 @@ class ScriptedFileDialogs : public Dialogs {
         std::string filter, folder, fileName;
     };
 
-    int message(const Text& text, MessageButtons, MessageIcon, QWidget*, const Text&) override {
+    int message(const Text& text, MessageButtons, MessageIcon, const DialogOwner*,
+                const Text&) override {
         messages.push_back(gbkToUtf8(text));
         return kOk;
     }
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
-                                 QWidget*) override {
+                                 const DialogOwner*) override {
         opened.push_back({gbkToUtf8(filter), gbkToUtf8(folder), gbkToUtf8(fileName)});
         std::optional<Text> answer;
         if (!answers.empty()) {

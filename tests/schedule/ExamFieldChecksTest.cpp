@@ -22,10 +22,11 @@ namespace {
 // when it closes.
 class ModalRecordingDialogs : public Dialogs {
   public:
-    int message(const Text& text, MessageButtons, MessageIcon, QWidget* owner,
+    int message(const Text& text, MessageButtons, MessageIcon, const DialogOwner* ownerWindow,
                 const Text& caption) override {
         texts.push_back(gbkToUtf8(text));
         captions.push_back(gbkToUtf8(caption));
+        QWidget* owner = const_cast<QWidget*>(dynamic_cast<const QWidget*>(ownerWindow));
         QDialog box(owner);
         box.setModal(true);
         box.show();
@@ -42,7 +43,8 @@ class ModalRecordingDialogs : public Dialogs {
         }
         return kOk;
     }
-    std::optional<Text> openFile(const Text&, const Text&, const Text&, QWidget*) override {
+    std::optional<Text> openFile(const Text&, const Text&, const Text&,
+                                 const DialogOwner*) override {
         return std::nullopt;
     }
 

@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 
+#include "platform/Clock.h"
 #include "seating/ClassStore.h"
 #include "seating/DesktopWorkbookOpener.h"
 #include "seating/SeatingController.h"
@@ -25,7 +26,6 @@
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
-#include "ui/Clock.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {

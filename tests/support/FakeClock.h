@@ -9,7 +9,7 @@
 #include <map>
 #include <utility>
 
-#include "ui/Clock.h"
+#include "platform/Clock.h"
 
 namespace exambell::test {
 

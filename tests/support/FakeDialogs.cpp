@@ -6,8 +6,8 @@
 
 namespace exambell::test {
 
-int FakeDialogs::message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
-                         const Text& caption) {
+int FakeDialogs::message(const Text& text, MessageButtons buttons, MessageIcon icon,
+                         const DialogOwner* owner, const Text& caption) {
     messages_.push_back({text, buttons, icon, owner, caption});
     if (onMessage) {
         onMessage(messages_.back());
@@ -29,7 +29,7 @@ int FakeDialogs::message(const Text& text, MessageButtons buttons, MessageIcon i
 }
 
 std::optional<Text> FakeDialogs::openFile(const Text& filter, const Text& folder,
-                                          const Text& fileName, QWidget* owner) {
+                                          const Text& fileName, const DialogOwner* owner) {
     fileRequests_.push_back({filter, folder, fileName, owner});
     if (files_.empty()) {
         if (mode_ == Mode::Strict) {

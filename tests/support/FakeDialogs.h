@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
 namespace exambell::test {
 
@@ -22,20 +22,20 @@ class FakeDialogs : public Dialogs {
         Text text;  // GBK
         MessageButtons buttons;
         MessageIcon icon;
-        QWidget* owner;
+        const DialogOwner* owner;
         Text caption;  // GBK
     };
     struct FileRequest {
         Text filter;
         Text folder;
         Text fileName;
-        QWidget* owner;
+        const DialogOwner* owner;
     };
 
-    int message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
-                const Text& caption) override;
+    int message(const Text& text, MessageButtons buttons, MessageIcon icon,
+                const DialogOwner* owner, const Text& caption) override;
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
-                                 QWidget* owner) override;
+                                 const DialogOwner* owner) override;
 
     // The answers of the next message boxes, in order (strict: of the next questions; a box with
     // only OK takes none).

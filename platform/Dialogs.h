@@ -6,9 +6,14 @@
 
 #include "text/Text.h"
 
-class QWidget;
-
 namespace exambell {
+
+// A window that can own a message box or a file dialog. Logic only passes it on; the real dialogs
+// (ui/QtDialogs) show the box over that window, tests compare it with the window they expect.
+class DialogOwner {
+  public:
+    virtual ~DialogOwner() = default;
+};
 
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageIcon { None, Error };
@@ -30,12 +35,13 @@ class Dialogs {
   public:
     virtual ~Dialogs() = default;
     // A modal message box owned by owner (nullptr: owned by no window). Texts are GBK.
-    virtual int message(const Text& text, MessageButtons buttons, MessageIcon icon, QWidget* owner,
+    virtual int message(const Text& text, MessageButtons buttons, MessageIcon icon,
+                        const DialogOwner* owner,
                         const Text& caption = Text(kDefaultMessageCaption)) = 0;
     // The "open file" dialog: filter in the form "描述|*.a;*.b", the initial folder and file name.
     // Returns the chosen full path, or nothing when the operator cancelled.
     virtual std::optional<Text> openFile(const Text& filter, const Text& folder,
-                                         const Text& fileName, QWidget* owner) = 0;
+                                         const Text& fileName, const DialogOwner* owner) = 0;
 };
 
 }  // namespace exambell

@@ -1,6 +1,6 @@
-#include "ui/FileDialog.h"
+#include "platform/FileDialog.h"
 
-#include "ui/Dialogs.h"
+#include "platform/Dialogs.h"
 
 namespace exambell {
 

@@ -7,15 +7,15 @@
 
 #include "text/Text.h"
 
-class QWidget;
-
 namespace exambell {
 
+class DialogOwner;
 class Dialogs;
 
 class FileDialog {
   public:
-    FileDialog(Text designName, QWidget* owner) : name_(std::move(designName)), owner_(owner) {}
+    FileDialog(Text designName, const DialogOwner* owner)
+        : name_(std::move(designName)), owner_(owner) {}
 
     const Text& designName() const { return name_; }
     const Text& filter() const { return filter_; }
@@ -31,7 +31,7 @@ class FileDialog {
 
   private:
     Text name_;
-    QWidget* owner_;
+    const DialogOwner* owner_;
     Text filter_;
     Text folder_;
     Text fileName_;
