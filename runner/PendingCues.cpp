@@ -36,7 +36,7 @@ void PendingCues::rebuild(const std::vector<ReminderRow>& rows, const CueSetting
         minuteStart - (minuteStart % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
     for (const ReminderRow& row : rows) {
         int cue = 0;
-        for (int n = 0; n < kScheduleCueCount && cue == 0; ++n) {
+        for (int n = 0; n < kCueCount && cue == 0; ++n) {
             if (row.caption == cues[n].caption) {
                 cue = n + 1;
             }

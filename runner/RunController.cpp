@@ -11,8 +11,6 @@
 
 namespace exambell {
 
-static_assert(kScheduleExamCount == kExamCount && kScheduleCueCount == kCueCount);
-
 namespace {
 
 const Text& confirmStartText() {
@@ -45,9 +43,10 @@ constexpr std::size_t kShortestSchedule = 4;
 
 }  // namespace
 
-RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
-                             const AudioOutput& audio, RunOperations operations)
-    : window_(window),
+RunController::RunController(RunView& view, const SettingsForm& rows, Clock& clock,
+                             Dialogs& dialogs, const AudioOutput& audio, RunOperations operations)
+    : view_(view),
+      rows_(rows),
       clock_(clock),
       dialogs_(dialogs),
       operations_(std::move(operations)),
@@ -60,18 +59,17 @@ RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
           },
           [this] { runEnded(); }),
       ticker_(clock, [this] { onClockTick(); }) {
-    connect(window_.runButton, &ImageButton::clicked, this, &RunController::toggleRun);
     ticker_.start();
 }
 
 RunController::~RunController() = default;
 
 bool RunController::runState() const {
-    return window_.runButton->checked();
+    return view_.runChecked();
 }
 
 void RunController::setRunState(bool running) {
-    window_.runButton->setChecked(running);
+    view_.setRunChecked(running);
 }
 
 void RunController::toggleRun() {
@@ -101,16 +99,15 @@ void RunController::pauseRun() {
 }
 
 void RunController::startRequest() {
-    ImageButton& button = *window_.runButton;
     if (operations_.checkCueFiles && !operations_.checkCueFiles()) {
         setRunState(false);
         return;
     }
-    button.setDisabled(true);
+    view_.setRunEnabled(false);
     if (operations_.savedFlag && !operations_.savedFlag()) {
         if (dialogs_.message(confirmStartText(), MessageButtons::YesNo, MessageIcon::None,
-                             &window_) != kYes) {
-            button.setDisabled(false);
+                             view_.dialogOwner()) != kYes) {
+            view_.setRunEnabled(true);
             setRunState(false);
             return;
         }
@@ -126,44 +123,42 @@ void RunController::startRequest() {
 }
 
 void RunController::startSequence() {
-    ImageButton& button = *window_.runButton;
-    button.setDisabled(true);
-    window_.reminderList->deleteAllRows();
+    view_.setRunEnabled(false);
+    view_.clearReminders();
     const Text schedule = cleanScheduleText(deleteLeadingBlanks(buildSchedule()));
     if (schedule.size() < kShortestSchedule) {
-        dialogs_.message(nothingToRunText(), MessageButtons::Ok, MessageIcon::None, &window_);
+        dialogs_.message(nothingToRunText(), MessageButtons::Ok, MessageIcon::None,
+                         view_.dialogOwner());
         setRunState(false);
-        button.setDisabled(false);
+        view_.setRunEnabled(true);
         return;
     }
     if (operations_.saveExamSettings) {
         operations_.saveExamSettings();
     }
     fillReminderList(schedule);
-    window_.setWindowWidth(MainWindow::kWideWidth);
+    view_.setWide(true);
     buildPendingCues();
-    slideRunButton(MainWindow::kRunButtonRunningLeft);
-    window_.clockLabel->setVisible(true);
-    button.setDisabled(false);
-    button.setTooltip(pauseTooltip());
+    slideRunButton(view_.runButtonRestingLeft(true));
+    view_.setClockVisible(true);
+    view_.setRunEnabled(true);
+    view_.setRunTooltip(pauseTooltip());
 }
 
 void RunController::pauseSequence() {
-    ImageButton& button = *window_.runButton;
     // Cues still waiting for their turn are dropped; what is sounding plays to its end.
     active_ = false;
     scheduler_.stop();
-    window_.setWindowWidth(MainWindow::kNarrowWidth);
-    button.setTooltip(startTooltip());
-    button.setDisabled(true);
-    window_.clockLabel->setVisible(false);
-    slideRunButton(MainWindow::kRunButtonIdleLeft);
-    button.setDisabled(false);
+    view_.setWide(false);
+    view_.setRunTooltip(startTooltip());
+    view_.setRunEnabled(false);
+    view_.setClockVisible(false);
+    slideRunButton(view_.runButtonRestingLeft(false));
+    view_.setRunEnabled(true);
 }
 
 void RunController::slideRunButton(int target) {
-    ImageButton& button = *window_.runButton;
-    const int from = button.left();
+    const int from = view_.runButtonLeft();
     const int direction = target < from ? -1 : 1;
     // The loop moves in whole steps until it has passed the target, then snaps onto it. The
     // position follows the elapsed time (a step per millisecond), so a slow wait does not
@@ -174,10 +169,10 @@ void RunController::slideRunButton(int target) {
     int done = 0;
     while (done < steps) {
         done = std::clamp(static_cast<int>(elapsed.elapsed()), done + 1, steps);
-        button.setLeft(from + direction * kSlideStep * done);
+        view_.setRunButtonLeft(from + direction * kSlideStep * done);
         waitOneMillisecond();
     }
-    button.setLeft(target);
+    view_.setRunButtonLeft(target);
 }
 
 void RunController::waitOneMillisecond() {
@@ -187,51 +182,26 @@ void RunController::waitOneMillisecond() {
 }
 
 Text RunController::buildSchedule() {
-    ExamSettings exams;
-    for (int n = 1; n <= kExamCount; ++n) {
-        ExamSetting& e = exams[static_cast<std::size_t>(n - 1)];
-        e.enabled = window_.examEnabled[n]->checked();
-        e.subject = window_.examSubject[n]->text();
-        e.start = window_.examStart[n]->text();
-        e.duration = window_.examDuration[n]->text();
-    }
-    CueSettings cues;
-    for (int n = 1; n <= kCueCount; ++n) {
-        CueSetting& c = cues[static_cast<std::size_t>(n - 1)];
-        c.enabled = window_.cueEnabled[n]->checked();
-        c.caption = window_.cueEnabled[n]->caption();
-        c.path = window_.cuePath[n]->text();
-    }
+    const ExamSettings exams = rows_.exams();
+    const CueSettings cues = rows_.cues();
     const LocalTime now = clock_.now();
     scheduleSecond_ = localEpochSeconds(now);
     return exambell::buildSchedule(exams, cues, now.hour * 60 + now.minute);
 }
 
 void RunController::fillReminderList(const Text& schedule) {
-    ReportList& list = *window_.reminderList;
     for (const ReminderRow& row : reminderRows(schedule)) {
-        const int r = list.addRow();
-        list.setCell(r, 0, row.number);
-        list.setCell(r, 1, row.subject);
-        list.setCell(r, 2, row.time);
-        list.setCell(r, 3, row.caption);
-        list.setCell(r, 4, row.fileName);
+        view_.addReminder(row);
     }
 }
 
 void RunController::buildPendingCues() {
-    const ReportList& list = *window_.reminderList;
-    std::vector<ReminderRow> rows;
-    for (int r = 0; r < list.rowCount(); ++r) {
-        rows.push_back(ReminderRow{list.cell(r, 0), list.cell(r, 1), list.cell(r, 2),
-                                   list.cell(r, 3), list.cell(r, 4)});
-    }
     CueSettings cues;
     for (int n = 1; n <= kCueCount; ++n) {
-        cues[static_cast<std::size_t>(n - 1)].caption = MainWindow::cueCaption(n);
+        cues[static_cast<std::size_t>(n - 1)].caption = cueCaption(n);
     }
     scheduler_.stop();
-    scheduler_.pendingCues().rebuild(rows, cues, scheduleSecond_);
+    scheduler_.pendingCues().rebuild(view_.reminders(), cues, scheduleSecond_);
     active_ = true;
 }
 
@@ -244,7 +214,7 @@ void RunController::onClockTick() {
     caption += twoDigits(now.minute);
     caption += ':';
     caption += twoDigits(now.second);
-    window_.clockLabel->setCaption(caption);
+    view_.setClockCaption(caption);
     // Ticks inside the waits of a start that has not built its cues yet play nothing.
     if (!runState() || !active_) {
         return;

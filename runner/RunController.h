@@ -5,16 +5,16 @@
 //
 // The run button works like a check box: a click flips its checked state (runState) and then
 // calls toggleRun, which treats checked as a start request and unchecked as a pause request. The
-// controller connects the button itself; app/ must not connect it again.
+// main window's binder (app/) connects the button to toggleRun.
 
-#include <QObject>
 #include <functional>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "runner/CueScheduler.h"
+#include "runner/RunView.h"
 #include "runner/SecondTicker.h"
-#include "ui/MainWindow.h"
+#include "settings/SettingsForm.h"
 
 namespace exambell {
 
@@ -32,16 +32,18 @@ struct RunOperations {
     std::function<void(int cue)> playCue;
 };
 
-class RunController : public QObject {
-    Q_OBJECT
+class RunController {
   public:
     // The button's slide: 3 px per step, one step per millisecond.
     static constexpr int kSlideStep = 3;
 
-    // Starts the one-second tick at once; it runs for the life of the controller.
-    RunController(MainWindow& window, Clock& clock, Dialogs& dialogs, const AudioOutput& audio,
-                  RunOperations operations);
-    ~RunController() override;
+    // Starts the one-second tick at once; it runs for the life of the controller. The view and
+    // the rows are the main window's; they and the seams must outlive the controller.
+    RunController(RunView& view, const SettingsForm& rows, Clock& clock, Dialogs& dialogs,
+                  const AudioOutput& audio, RunOperations operations);
+    ~RunController();
+    RunController(const RunController&) = delete;
+    RunController& operator=(const RunController&) = delete;
 
     // The checked state of the run button: true while a run is active or starting.
     bool runState() const;
@@ -63,8 +65,6 @@ class RunController : public QObject {
 
     const PendingCues& pendingCues() const { return scheduler_.pendingCues(); }
     const CueScheduler& scheduler() const { return scheduler_; }
-    // True from the moment the pending cues are built until the pause sequence begins.
-    bool scheduleActive() const { return active_; }
 
   private:
     void startRequest();
@@ -74,13 +74,15 @@ class RunController : public QObject {
     void waitOneMillisecond();
     void runEnded();
 
-    MainWindow& window_;
+    RunView& view_;
+    const SettingsForm& rows_;
     Clock& clock_;
     Dialogs& dialogs_;
     RunOperations operations_;
     CueScheduler scheduler_;
     SecondTicker ticker_;
     std::int64_t scheduleSecond_ = 0;  // local second at which the schedule was read
+    // True from the moment the pending cues are built until the pause sequence begins.
     bool active_ = false;
     bool inToggle_ = false;
     bool toggleAgain_ = false;
