@@ -1,8 +1,12 @@
 #include "app/VoiceDownloadButton.h"
 
 #include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
 
 #include "ui/Button.h"
+#include "ui/Window.h"
 
 namespace exambell {
 
@@ -31,8 +35,22 @@ void VoiceDownloadButton::download() {
     const VoiceDownloadAddresses requestAddresses = addresses_;
     UrlOpener& browser = opener_;
     QPointer<Button> guard = button_;
+    // Closing the window ends the request (and with the last window, the process): a window that
+    // is closing or gone no longer wants the page.
+    QPointer<Window> window = qobject_cast<Window*>(button_->widget()->window());
+    const bool inWindow = window != nullptr;
+    auto closed = std::make_shared<bool>(false);
+    QMetaObject::Connection closing;
+    if (window) {
+        closing = QObject::connect(window, &Window::closing, [closed] { *closed = true; });
+    }
+    HttpContext cancellable = requestContext;
+    cancellable.cancelled = [window, inWindow, closed, outer = requestContext.cancelled] {
+        return (inWindow && !window) || *closed || (outer && outer());
+    };
     guard->setDisabled(true);
-    openVoiceDownloadPage(browser, requestContext, requestAddresses);
+    openVoiceDownloadPage(browser, cancellable, requestAddresses);
+    QObject::disconnect(closing);
     if (guard) {
         guard->setDisabled(false);
     }

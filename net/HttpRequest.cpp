@@ -1,22 +1,19 @@
 #include "net/HttpRequest.h"
 
 #include <curl/curl.h>
-#include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <limits>
 #include <memory>
-#include <vector>
 
-#include "text/Encoding.h"
-#include "text/RegexObject.h"
+#include "net/BackgroundWork.h"
+#include "net/Charset.h"
+#include "net/HeaderBlock.h"
 
 namespace exambell {
 namespace {
 
-// Status texts of the failures, by the step that raises them.
 const Text kErrorNoClient = utf8ToGbk("700 当前系统不支持WinHttp服务!");
 const Text kErrorBadUrl = utf8ToGbk("701 解析URL地址失败!");
 const Text kErrorSession = utf8ToGbk("702 创建WinHttp会话失败!");
@@ -30,6 +27,40 @@ const Text kErrorHeaders = utf8ToGbk("710 设置协议头失败!");
 const Text kErrorSend = utf8ToGbk("711 发送请求失败!");
 const Text kErrorNoResponse = utf8ToGbk("712 服务器未响应!");
 const Text kErrorRead = utf8ToGbk("713 读取数据失败!");
+
+Text errorText(HttpError error) {
+    switch (error) {
+        case kHttpOk:
+            return Text();
+        case kHttpNoClient:
+            return kErrorNoClient;
+        case kHttpBadUrl:
+            return kErrorBadUrl;
+        case kHttpNoSession:
+            return kErrorSession;
+        case kHttpNoConnection:
+            return kErrorConnection;
+        case kHttpNoRequest:
+            return kErrorRequest;
+        case kHttpBadTimeouts:
+            return kErrorTimeouts;
+        case kHttpBadCredentials:
+            return kErrorCredentials;
+        case kHttpBadCookieOption:
+            return kErrorCookies;
+        case kHttpBadRedirectOption:
+            return kErrorRedirects;
+        case kHttpBadHeaders:
+            return kErrorHeaders;
+        case kHttpNotSent:
+            return kErrorSend;
+        case kHttpNoResponse:
+            return kErrorNoResponse;
+        case kHttpReadFailed:
+            return kErrorRead;
+    }
+    return Text();
+}
 
 // Browser-like request headers, added in this order for every name the caller's lines lack.
 struct DefaultHeader {
@@ -47,20 +78,14 @@ constexpr DefaultHeader kDefaultHeaders[] = {
     {"Cache-Control: ", true, "Cache-Control: no-cache\r\n"},
 };
 constexpr std::string_view kCookieHeader = "Cookie: ";
-
-// The character set an HTML page declares for itself, looked for in its first bytes.
-const Text kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
-constexpr std::size_t kCharsetWindow = 1024;
-
-constexpr std::string_view kSetCookie = "Set-Cookie";
-constexpr std::string_view kSetCookieColon = "Set-Cookie:";
-constexpr std::string_view kLocation = "Location: ";
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kWideBlank = "\xA1\xA1";  // GBK full-width space
 
 constexpr int kDefaultTimeoutMs = 30000;
 // The longest single network wait before pending events are processed again.
 constexpr std::chrono::milliseconds kEventInterval{10};
+// Body bytes taken in between two event passes at most; left alone, curl reads 1.6 MiB at a
+// time from a fast server, tens of milliseconds of work on a busy machine.
+constexpr std::size_t kBodyBytesPerPass = 256u << 10;
 // Redirects followed at most, as browsers do.
 constexpr long kMaxRedirects = 10;
 
@@ -75,38 +100,6 @@ bool asciiEqualIgnoringCase(std::string_view a, std::string_view b) {
 
 bool contains(std::string_view text, std::string_view sought, bool ignoreCase = false) {
     return findText(text, sought, 1, ignoreCase) > 0;
-}
-
-// Every occurrence of `sought` (ASCII, any letter case) at a character start replaced by `with`.
-Text replaceIgnoringCase(std::string_view text, std::string_view sought, std::string_view with) {
-    Text out;
-    int from = 1;
-    for (int at = findText(text, sought, from, true); at > 0;
-         at = findText(text, sought, from, true)) {
-        out.append(
-            text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
-        out.append(with);
-        from = at + static_cast<int>(sought.size());
-    }
-    out.append(text.substr(static_cast<std::size_t>(from - 1)));
-    return out;
-}
-
-// The text without leading and trailing ASCII spaces and GBK full-width spaces.
-Text trimBlanks(std::string_view text) {
-    const Text rest = deleteLeadingBlanks(text);
-    // Walk whole characters, so that an A1 A1 pair is a blank only where it is one character.
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < rest.size();) {
-        const bool pair = isGbkLeadByte(static_cast<unsigned char>(rest[i])) && i + 1 < rest.size();
-        const std::size_t width = pair ? 2 : 1;
-        const std::string_view character = std::string_view(rest).substr(i, width);
-        i += width;
-        if (character != " " && character != kWideBlank) {
-            end = i;
-        }
-    }
-    return rest.substr(0, end);
 }
 
 bool isValidUtf8(std::string_view bytes) {
@@ -133,27 +126,6 @@ bool isValidUtf8(std::string_view bytes) {
 // Header bytes as GBK: servers send ASCII, now and then UTF-8; anything else is taken as GBK.
 Text headerText(std::string_view bytes) {
     return isValidUtf8(bytes) ? utf8ToGbk(bytes) : Text(bytes);
-}
-
-// The URL in the form curl wants: UTF-8 with every byte outside ASCII and every blank
-// percent-escaped. nullopt when the text holds control characters.
-std::optional<std::string> escapedUrl(std::string_view gbkUrl) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : gbkToUtf8(gbkUrl)) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F) {
-            return std::nullopt;
-        }
-        if (c >= 0x80 || c == ' ') {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
 }
 
 struct EasyDeleter {
@@ -185,6 +157,75 @@ bool clientAvailable() {
     return available;
 }
 
+// The address as curl is to fetch it.
+struct Target {
+    std::string url;
+    bool secure = false;
+};
+
+// The URL in the form curl wants: UTF-8 with every byte outside ASCII and every blank
+// percent-escaped, and a query that follows the authority without a path dropped (the request
+// path is then "/" alone). nullopt when the text holds control characters.
+std::optional<std::string> escapedUrl(std::string_view gbkUrl) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : gbkToUtf8(gbkUrl)) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) {
+            return std::nullopt;
+        }
+        if (c >= 0x80 || c == ' ') {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += ch;
+        }
+    }
+    const std::size_t scheme = out.find("://");
+    if (scheme != std::string::npos) {
+        const std::size_t authorityEnd = out.find_first_of("/?#", scheme + 3);
+        if (authorityEnd != std::string::npos && out[authorityEnd] == '?') {
+            const std::size_t fragment = out.find('#', authorityEnd);
+            out.erase(authorityEnd,
+                      fragment == std::string::npos ? fragment : fragment - authorityEnd);
+        }
+    }
+    return out;
+}
+
+// Only http and https addresses with a host; credentials written into the address are not used.
+std::optional<Target> requestTarget(std::string_view url) {
+    std::unique_ptr<CURLU, UrlDeleter> address(curl_url());
+    const std::optional<std::string> escaped = escapedUrl(url);
+    if (!address || !escaped ||
+        curl_url_set(address.get(), CURLUPART_URL, escaped->c_str(), 0) != CURLUE_OK) {
+        return std::nullopt;
+    }
+    auto part = [&](CURLUPart which) {
+        char* value = nullptr;
+        std::string text;
+        if (curl_url_get(address.get(), which, &value, 0) == CURLUE_OK && value) {
+            text = value;
+        }
+        curl_free(value);
+        return text;
+    };
+    Target target;
+    const std::string scheme = part(CURLUPART_SCHEME);
+    target.secure = scheme == "https";
+    if ((scheme != "http" && !target.secure) || part(CURLUPART_HOST).empty()) {
+        return std::nullopt;
+    }
+    curl_url_set(address.get(), CURLUPART_USER, nullptr, 0);
+    curl_url_set(address.get(), CURLUPART_PASSWORD, nullptr, 0);
+    target.url = part(CURLUPART_URL);
+    if (target.url.empty()) {
+        return std::nullopt;
+    }
+    return target;
+}
+
 // What the callbacks gather while the transfer runs.
 struct Transfer {
     std::size_t limit = kHttpBodyLimit;
@@ -200,6 +241,9 @@ struct Transfer {
     // Counts of events that show the transfer moving, for the stall check.
     std::size_t connections = 0;
     std::size_t receivedBytes = 0;
+    // Body bytes still to take before the next event pass; at 0 the transfer pauses.
+    std::size_t passBudget = kBodyBytesPerPass;
+    bool paused = false;
 };
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -233,6 +277,16 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
     const std::size_t n = size * count;
+    if (t.passBudget == 0) {
+        t.paused = true;
+        return CURL_WRITEFUNC_PAUSE;  // curl keeps these bytes and hands them over again
+    }
+    t.passBudget -= std::min(n, t.passBudget);
+    if (!t.bodyStarted) {
+        // Room for the largest body at once: growing by copies would move up to 8 MiB between
+        // two event passes. Pages the body does not reach are never touched.
+        t.body.reserve(t.limit);
+    }
     t.bodyStarted = true;
     t.receivedBytes += n;
     if (t.body.size() + n > t.limit) {
@@ -249,20 +303,179 @@ int onConnected(void* user, char*, char*, int, int) {
     return CURL_PREREQFUNC_OK;
 }
 
-// Sets one option; false when curl refuses it.
-template <typename Value>
-bool set(CURL* easy, CURLoption option, Value value) {
-    return curl_easy_setopt(easy, option, value) == CURLE_OK;
+// One request being set up and run.
+struct Call {
+    Call(const HttpParams& p, const HttpContext& c) : params(p), context(c) {}
+
+    const HttpParams& params;
+    const HttpContext& context;
+    Target target;
+    std::unique_ptr<CURLM, MultiDeleter> multi{curl_multi_init()};
+    std::unique_ptr<CURL, EasyDeleter> handle{curl_easy_init()};
+    std::unique_ptr<curl_slist, ListDeleter> headerList;
+    Transfer transfer;
+    long timeoutMs = kDefaultTimeoutMs;
+    bool cancelled = false;
+
+    CURL* easy() const { return handle.get(); }
+    // Sets one option; false when curl refuses it.
+    template <typename Value>
+    bool set(CURLoption option, Value value) const {
+        return curl_easy_setopt(handle.get(), option, value) == CURLE_OK;
+    }
+    // Lets events run, then asks whether the request is still wanted.
+    void passEvents() {
+        if (context.processEvents) {
+            context.processEvents();
+        }
+        cancelled = cancelled || (context.cancelled && context.cancelled());
+    }
+};
+
+// The client instance: HTTP/1.1 over http and https only, and a named proxy for this request or
+// none at all (also none from the environment). A resolver thread still waiting for a name when
+// the request ends is left to finish alone instead of being waited for.
+HttpError openSession(Call& call) {
+    const std::string proxy =
+        call.params.proxy.empty() ? std::string() : "http://" + gbkToUtf8(call.params.proxy);
+    const bool ok = call.multi && call.easy() && call.set(CURLOPT_NOSIGNAL, 1L) &&
+                    call.set(CURLOPT_QUICK_EXIT, 1L) &&
+                    call.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
+                    call.set(CURLOPT_PROTOCOLS_STR, "http,https") &&
+                    call.set(CURLOPT_PROXY, proxy.c_str());
+    return ok ? kHttpOk : kHttpNoSession;
 }
 
-// Runs the transfer to its end, processing events between waits of at most kEventInterval.
+HttpError connectTo(Call& call) {
+    return call.set(CURLOPT_URL, call.target.url.c_str()) ? kHttpOk : kHttpNoConnection;
+}
+
+// The verb (the body is sent with every verb but HEAD), the callbacks, and the certificate
+// checks, which stay on also after a redirect from http to https.
+HttpError openRequest(Call& call) {
+    const int method = call.params.method;
+    const Text& body = call.params.body;
+    bool ok = call.set(CURLOPT_HEADERFUNCTION, onHeader) &&
+              call.set(CURLOPT_HEADERDATA, &call.transfer) &&
+              call.set(CURLOPT_WRITEFUNCTION, onBody) &&
+              call.set(CURLOPT_WRITEDATA, &call.transfer) &&
+              call.set(CURLOPT_PREREQFUNCTION, onConnected) &&
+              call.set(CURLOPT_PREREQDATA, &call.transfer) &&
+              call.set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    if (method == kHttpHead) {
+        ok = ok && call.set(CURLOPT_NOBODY, 1L);
+    } else if (method == kHttpPost || method == kHttpPut || !body.empty()) {
+        ok = ok && call.set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) &&
+             call.set(CURLOPT_POSTFIELDS, body.data());
+        if (method == kHttpPut) {
+            ok = ok && call.set(CURLOPT_CUSTOMREQUEST, "PUT");
+        } else if (method != kHttpPost) {
+            ok = ok && call.set(CURLOPT_CUSTOMREQUEST, "GET");
+        }
+    }
+    ok = ok && call.set(CURLOPT_SSL_VERIFYPEER, 1L) && call.set(CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!call.context.caFile.empty()) {
+        ok = ok && call.set(CURLOPT_CAINFO, call.context.caFile.c_str());
+    }
+    return ok ? kHttpOk : kHttpNoRequest;
+}
+
+// Name lookup and connecting together get the time-out; the pauses of the transfer are watched
+// by runTransfer. At most INT_MAX ms (24 days), which every platform's long holds.
+HttpError setTimeouts(Call& call) {
+    const int seconds = call.params.timeoutSeconds;
+    call.timeoutMs =
+        seconds <= 0 ? kDefaultTimeoutMs
+                     : static_cast<long>(std::min<long long>(static_cast<long long>(seconds) * 1000,
+                                                             std::numeric_limits<int>::max()));
+    return call.set(CURLOPT_CONNECTTIMEOUT_MS, call.timeoutMs) ? kHttpOk : kHttpBadTimeouts;
+}
+
+HttpError setCredentials(Call& call) {
+    const HttpParams& p = call.params;
+    const std::string serverName = gbkToUtf8(p.serverUser);
+    const std::string serverSecret = gbkToUtf8(p.serverPassword);
+    if (!p.serverUser.empty() && !p.serverPassword.empty() &&
+        !(call.set(CURLOPT_HTTPAUTH, CURLAUTH_BASIC) &&
+          call.set(CURLOPT_USERNAME, serverName.c_str()) &&
+          call.set(CURLOPT_PASSWORD, serverSecret.c_str()))) {
+        return kHttpBadCredentials;
+    }
+    const std::string proxyName = gbkToUtf8(p.proxyUser);
+    const std::string proxySecret = gbkToUtf8(p.proxyPassword);
+    if (!p.proxyUser.empty() && !p.proxyPassword.empty() &&
+        !(call.set(CURLOPT_PROXYAUTH, CURLAUTH_BASIC) &&
+          call.set(CURLOPT_PROXYUSERNAME, proxyName.c_str()) &&
+          call.set(CURLOPT_PROXYPASSWORD, proxySecret.c_str()))) {
+        return kHttpBadCredentials;
+    }
+    return kHttpOk;
+}
+
+// Given cookies switch curl's cookie engine on, so that cookies set by a redirecting answer
+// reach the next hop; otherwise it stays off and nothing is kept between answers.
+HttpError setCookieHandling(Call& call) {
+    return !call.params.sendCookies || call.set(CURLOPT_COOKIEFILE, "") ? kHttpOk
+                                                                        : kHttpBadCookieOption;
+}
+
+// A request that starts on https stays on https: whoever sits on the path must not choose the
+// answer by redirecting to plain http.
+HttpError setRedirects(Call& call) {
+    const bool ok =
+        call.set(CURLOPT_FOLLOWLOCATION, call.params.noRedirect ? 0L : 1L) &&
+        call.set(CURLOPT_MAXREDIRS, kMaxRedirects) &&
+        call.set(CURLOPT_REDIR_PROTOCOLS_STR, call.target.secure ? "https" : "http,https");
+    return ok ? kHttpOk : kHttpBadRedirectOption;
+}
+
+// The caller's lines, then the defaults they lack, searched anywhere in the text so far.
+HttpError setHeaders(Call& call) {
+    const HttpParams& p = call.params;
+    Text lines(p.extraHeaders);
+    if (!lines.empty()) {
+        lines += kCrLf;
+    }
+    for (const DefaultHeader& header : kDefaultHeaders) {
+        if (!contains(lines, header.searched, header.ignoreCase)) {
+            lines += header.line;
+        }
+    }
+    if (p.sendCookies && !p.sendCookies->empty() && !contains(lines, kCookieHeader, true)) {
+        lines += kCookieHeader;
+        lines += *p.sendCookies;
+        lines += kCrLf;
+    }
+    bool ok = true;
+    auto add = [&](const std::string& line) {
+        curl_slist* grown = curl_slist_append(call.headerList.get(), line.c_str());
+        if (!grown) {
+            ok = false;
+            return;
+        }
+        call.headerList.release();
+        call.headerList.reset(grown);
+    };
+    for (const Text& line : splitText(lines, kCrLf)) {
+        // A stray CR or LF inside a line would start a line of its own on the wire.
+        if (!line.empty() && line.find_first_of(std::string_view("\r\n\0", 3)) == Text::npos) {
+            add(gbkToUtf8(line));
+        }
+    }
+    // No "Expect: 100-continue" round trip before a body.
+    add("Expect:");
+    return ok && call.set(CURLOPT_HTTPHEADER, call.headerList.get()) ? kHttpOk : kHttpBadHeaders;
+}
+
+// Runs the transfer to its end, passing events between waits of at most kEventInterval.
 // Returns curl's result; CURLE_OPERATION_TIMEDOUT also when nothing moved (no connection made,
-// no byte sent or received) for `timeout`, which curl's own options cannot tell for a server
-// that takes the connection and stays silent.
-CURLcode runTransfer(CURLM* multi, CURL* easy, Transfer& t, std::chrono::milliseconds timeout,
-                     const std::function<void()>& processEvents) {
+// no byte sent or received) for the time-out, which curl's own options cannot tell for a server
+// that takes the connection and stays silent; CURLE_ABORTED_BY_CALLBACK when cancelled.
+CURLcode runTransfer(Call& call) {
     using Clock = std::chrono::steady_clock;
-    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+    const std::chrono::milliseconds timeout(call.timeoutMs);
+    CURLM* multi = call.multi.get();
+    if (curl_multi_add_handle(multi, call.easy()) != CURLM_OK) {
         return CURLE_FAILED_INIT;
     }
     CURLcode result = CURLE_OK;
@@ -278,15 +491,15 @@ CURLcode runTransfer(CURLM* multi, CURL* easy, Transfer& t, std::chrono::millise
             int left = 0;
             result = CURLE_RECV_ERROR;
             while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == call.easy()) {
                     result = message->data.result;
                 }
             }
             break;
         }
         curl_off_t uploaded = 0;
-        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
-        const std::size_t moved = t.connections + t.receivedBytes +
+        curl_easy_getinfo(call.easy(), CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        const std::size_t moved = call.transfer.connections + call.transfer.receivedBytes +
                                   static_cast<std::size_t>(std::max<curl_off_t>(0, uploaded));
         const auto now = Clock::now();
         if (moved != seen) {
@@ -299,327 +512,111 @@ CURLcode runTransfer(CURLM* multi, CURL* easy, Transfer& t, std::chrono::millise
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(timeout - (now - lastMove));
         const auto wait = std::clamp(left, std::chrono::milliseconds(1), kEventInterval);
-        curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
-        if (processEvents) {
-            processEvents();
+        if (!call.transfer.paused) {
+            curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
+        }
+        call.passEvents();
+        if (call.cancelled) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        call.transfer.passBudget = kBodyBytesPerPass;
+        if (call.transfer.paused) {
+            call.transfer.paused = false;
+            curl_easy_pause(call.easy(), CURLPAUSE_CONT);
         }
     }
-    curl_multi_remove_handle(multi, easy);
+    curl_multi_remove_handle(multi, call.easy());
+    return result;
+}
+
+// Where the transfer stopped decides the failure: before a connection stood, the request was
+// not sent; before the final answer's header block was whole, there was no answer; after it,
+// the body could not be read. A redirect refused by the https-only rule leaves its own answer
+// as the final one, as a browser shows it.
+HttpError transferFailure(const Call& call, CURLcode result) {
+    const Transfer& t = call.transfer;
+    const bool redirect = t.statusCode / 100 == 3 && t.hasLocation && t.headersComplete;
+    if (result == CURLE_OK || (result == CURLE_UNSUPPORTED_PROTOCOL && redirect)) {
+        // An answer whose header block breaks off before its blank line is no answer.
+        return t.headersComplete ? kHttpOk : kHttpNoResponse;
+    }
+    const bool following = !call.params.noRedirect && redirect;
+    if (t.overLimit || t.bodyStarted ||
+        (t.headersComplete && t.statusCode / 100 != 1 && !following)) {
+        return kHttpReadFailed;
+    }
+    return t.connections > 0 && result != CURLE_SEND_ERROR ? kHttpNoResponse : kHttpNotSent;
+}
+
+using SetUpStep = HttpError (*)(Call&);
+constexpr SetUpStep kSetUpSteps[] = {openSession,    connectTo,         openRequest,  setTimeouts,
+                                     setCredentials, setCookieHandling, setRedirects, setHeaders};
+
+HttpResult failed(HttpError error, const HttpParams& params) {
+    HttpResult result;
+    result.receivedCookies = params.receivedCookies;
+    result.error = error;
+    result.status = errorText(error);
+    return result;
+}
+
+HttpResult abandoned(const HttpParams& params) {
+    HttpResult result;
+    result.receivedCookies = params.receivedCookies;
+    result.cancelled = true;
     return result;
 }
 
 }  // namespace
 
-std::optional<Text> decodeToGbk(std::string_view bytes, std::string_view charset) {
-    if (asciiEqualIgnoringCase(charset, "gbk") || asciiEqualIgnoringCase(charset, "gb2312") ||
-        asciiEqualIgnoringCase(charset, "cp936")) {
-        // glibc's GB2312 table fails on texts ending in a double-byte character; GBK is a superset.
-        return Text(bytes);
-    }
-    const std::string name(charset);
-    iconv_t cd = iconv_open("UTF-16LE", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    std::u16string text;
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char16_t buffer[2048];
-    while (inLeft > 0) {
-        char* out = reinterpret_cast<char*>(buffer);
-        std::size_t outLeft = sizeof buffer;
-        std::size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        text.append(buffer, static_cast<std::size_t>(out - reinterpret_cast<char*>(buffer)) / 2);
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            // An invalid or incomplete sequence: one replacement per bad byte, then go on.
-            text += u'\uFFFD';
-            ++in;
-            --inLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    iconv_close(cd);
-    if (!text.empty() && text.front() == u'\uFEFF') {
-        text.erase(0, 1);  // a byte-order mark is no part of the text
-    }
-    return utf16ToGbk(text);
-}
-
-Text HttpRequest(std::string_view url, int method, std::string_view body,
-                 std::optional<std::string_view> sendCookies, Text* receivedCookies,
-                 std::string_view extraHeaders, Text* responseHeaders, bool noRedirect,
-                 std::string_view serverUser, std::string_view serverPassword,
-                 std::string_view proxy, std::string_view proxyUser, std::string_view proxyPassword,
-                 int timeoutSeconds, Text* location, Text* status, std::string* bodyBytes,
-                 const HttpContext& context) {
-    Text ignored;
-    Text& statusText = status ? *status : ignored;
-    statusText.clear();
-    if (responseHeaders) {
-        responseHeaders->clear();
-    }
-    if (location) {
-        location->clear();
-    }
-    if (bodyBytes) {
-        bodyBytes->clear();
-    }
-    auto processEvents = [&] {
-        if (context.processEvents) {
-            context.processEvents();
-        }
-    };
-
+HttpResult HttpRequest(const HttpParams& params, const HttpContext& context) {
     if (!clientAvailable()) {
-        statusText = kErrorNoClient;
-        return Text();
+        return failed(kHttpNoClient, params);
     }
-
-    // The address: only http and https, with a host; credentials in it are not used.
-    std::unique_ptr<CURLU, UrlDeleter> address(curl_url());
-    std::optional<std::string> escaped = escapedUrl(url);
-    if (!address || !escaped ||
-        curl_url_set(address.get(), CURLUPART_URL, escaped->c_str(), 0) != CURLUE_OK) {
-        statusText = kErrorBadUrl;
-        return Text();
+    Call call(params, context);
+    call.transfer.limit = context.bodyLimit;
+    std::optional<Target> target = requestTarget(params.url);
+    if (!target) {
+        return failed(kHttpBadUrl, params);
     }
-    char* scheme = nullptr;
-    bool knownScheme = false;
-    if (curl_url_get(address.get(), CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK) {
-        knownScheme = std::string_view(scheme) == "https" || std::string_view(scheme) == "http";
-        curl_free(scheme);
-    }
-    char* host = nullptr;
-    bool hasHost = curl_url_get(address.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK;
-    if (host) {
-        hasHost = hasHost && *host != '\0';
-        curl_free(host);
-    }
-    if (!knownScheme || !hasHost) {
-        statusText = kErrorBadUrl;
-        return Text();
-    }
-    curl_url_set(address.get(), CURLUPART_USER, nullptr, 0);
-    curl_url_set(address.get(), CURLUPART_PASSWORD, nullptr, 0);
-    char* whole = nullptr;
-    std::string target;
-    if (curl_url_get(address.get(), CURLUPART_URL, &whole, 0) == CURLUE_OK) {
-        target = whole;
-        curl_free(whole);
-    }
-
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
-    CURL* easy = handle.get();
-    Transfer transfer;
-    transfer.limit = context.bodyLimit;
-    if (!multi || !easy || !set(easy, CURLOPT_NOSIGNAL, 1L) ||
-        !set(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) ||
-        !set(easy, CURLOPT_PROTOCOLS_STR, "http,https") ||
-        !set(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https")) {
-        statusText = kErrorSession;
-        return Text();
-    }
-    // A named proxy for this request, or none at all (also none from the environment).
-    const std::string proxyAddress = proxy.empty() ? std::string() : "http://" + gbkToUtf8(proxy);
-    if (!set(easy, CURLOPT_PROXY, proxyAddress.c_str())) {
-        statusText = kErrorSession;
-        return Text();
-    }
-    if (target.empty() || !set(easy, CURLOPT_URL, target.c_str())) {
-        statusText = kErrorConnection;
-        return Text();
-    }
-
-    // The verb; the body is sent with every verb but HEAD.
-    const bool head = method == kHttpHead;
-    bool requestSet =
-        set(easy, CURLOPT_HEADERFUNCTION, onHeader) && set(easy, CURLOPT_HEADERDATA, &transfer) &&
-        set(easy, CURLOPT_WRITEFUNCTION, onBody) && set(easy, CURLOPT_WRITEDATA, &transfer) &&
-        set(easy, CURLOPT_PREREQFUNCTION, onConnected) &&
-        set(easy, CURLOPT_PREREQDATA, &transfer) && set(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    if (head) {
-        requestSet = requestSet && set(easy, CURLOPT_NOBODY, 1L);
-    } else if (method == kHttpPost || method == kHttpPut || !body.empty()) {
-        requestSet = requestSet &&
-                     set(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())) &&
-                     set(easy, CURLOPT_POSTFIELDS, body.empty() ? "" : body.data());
-        if (method == kHttpPut) {
-            requestSet = requestSet && set(easy, CURLOPT_CUSTOMREQUEST, "PUT");
-        } else if (method != kHttpPost) {
-            requestSet = requestSet && set(easy, CURLOPT_CUSTOMREQUEST, "GET");
+    call.target = std::move(*target);
+    for (SetUpStep step : kSetUpSteps) {
+        if (const HttpError error = step(call); error != kHttpOk) {
+            return failed(error, params);
         }
     }
-    // Certificates are always verified, also after a redirect from http to https.
-    requestSet = requestSet && set(easy, CURLOPT_SSL_VERIFYPEER, 1L) &&
-                 set(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!context.caFile.empty()) {
-        requestSet = requestSet && set(easy, CURLOPT_CAINFO, context.caFile.c_str());
+
+    const CURLcode code = runTransfer(call);
+    if (call.cancelled) {
+        return abandoned(params);
     }
-    if (!requestSet) {
-        statusText = kErrorRequest;
-        return Text();
+    const HttpError error = transferFailure(call, code);
+    if ((error != kHttpOk && error != kHttpReadFailed) || call.transfer.headers.empty()) {
+        return failed(error == kHttpOk ? kHttpNoResponse : error, params);
     }
 
-    // At most INT_MAX ms (24 days), which every platform's long holds.
-    const long timeoutMs =
-        timeoutSeconds <= 0
-            ? kDefaultTimeoutMs
-            : static_cast<long>(std::min<long long>(static_cast<long long>(timeoutSeconds) * 1000,
-                                                    std::numeric_limits<int>::max()));
-    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs)) {
-        statusText = kErrorTimeouts;
-        return Text();
+    // The answer's bytes are the server's choice: read them beside the window's events.
+    HeaderBlock block;
+    HttpResult result;
+    runBesideEvents(
+        [&] {
+            block = parseHeaderBlock(headerText(call.transfer.headers), params.receivedCookies);
+            result.text = pageText(call.transfer.body);
+        },
+        context.processEvents ? [&call] { call.passEvents(); } : EventPass());
+    result.receivedCookies = std::move(block.receivedCookies);
+    result.responseHeaders = std::move(block.headers);
+    result.location = std::move(block.location);
+    result.error = error;
+    // A failed body read keeps its error text: a cut-off body must not look complete.
+    result.status = error == kHttpOk ? std::move(block.status) : errorText(error);
+    result.bodyBytes = std::move(call.transfer.body);
+    call.passEvents();
+    if (call.cancelled) {
+        return abandoned(params);
     }
-
-    const std::string serverName = gbkToUtf8(serverUser);
-    const std::string serverSecret = gbkToUtf8(serverPassword);
-    if (!serverUser.empty() && !serverPassword.empty() &&
-        !(set(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC) &&
-          set(easy, CURLOPT_USERNAME, serverName.c_str()) &&
-          set(easy, CURLOPT_PASSWORD, serverSecret.c_str()))) {
-        statusText = kErrorCredentials;
-        return Text();
-    }
-    const std::string proxyName = gbkToUtf8(proxyUser);
-    const std::string proxySecret = gbkToUtf8(proxyPassword);
-    if (!proxyUser.empty() && !proxyPassword.empty() &&
-        !(set(easy, CURLOPT_PROXYAUTH, CURLAUTH_BASIC) &&
-          set(easy, CURLOPT_PROXYUSERNAME, proxyName.c_str()) &&
-          set(easy, CURLOPT_PROXYPASSWORD, proxySecret.c_str()))) {
-        statusText = kErrorCredentials;
-        return Text();
-    }
-    // Given cookies switch curl's cookie engine on, so that cookies set by a redirecting answer
-    // reach the next hop; otherwise it stays off and nothing is kept between answers.
-    if (sendCookies && !set(easy, CURLOPT_COOKIEFILE, "")) {
-        statusText = kErrorCookies;
-        return Text();
-    }
-    if (!set(easy, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) ||
-        !set(easy, CURLOPT_MAXREDIRS, kMaxRedirects)) {
-        statusText = kErrorRedirects;
-        return Text();
-    }
-
-    // The caller's lines, then the defaults they lack, searched anywhere in the text so far.
-    Text headerLines(extraHeaders);
-    if (!headerLines.empty()) {
-        headerLines += kCrLf;
-    }
-    for (const DefaultHeader& header : kDefaultHeaders) {
-        if (!contains(headerLines, header.searched, header.ignoreCase)) {
-            headerLines += header.line;
-        }
-    }
-    if (sendCookies && !sendCookies->empty() && !contains(headerLines, kCookieHeader, true)) {
-        headerLines += kCookieHeader;
-        headerLines += *sendCookies;
-        headerLines += kCrLf;
-    }
-    std::unique_ptr<curl_slist, ListDeleter> headerList;
-    bool headersSet = true;
-    auto addHeader = [&](const std::string& line) {
-        curl_slist* grown = curl_slist_append(headerList.get(), line.c_str());
-        if (!grown) {
-            headersSet = false;
-            return;
-        }
-        headerList.release();
-        headerList.reset(grown);
-    };
-    for (const Text& line : splitText(headerLines, kCrLf)) {
-        // A stray CR or LF inside a line would start a line of its own on the wire.
-        if (!line.empty() && line.find_first_of(std::string_view("\r\n\0", 3)) == Text::npos) {
-            addHeader(gbkToUtf8(line));
-        }
-    }
-    // No "Expect: 100-continue" round trip before a body.
-    addHeader("Expect:");
-    if (!headersSet || !set(easy, CURLOPT_HTTPHEADER, headerList.get())) {
-        statusText = kErrorHeaders;
-        return Text();
-    }
-
-    const CURLcode result = runTransfer(
-        multi.get(), easy, transfer, std::chrono::milliseconds(timeoutMs), context.processEvents);
-    if (result != CURLE_OK) {
-        // Where the transfer stopped decides the text: before a connection stood, the request
-        // was not sent; before the final answer's header block was whole, there was no answer;
-        // after it, the body could not be read.
-        const bool redirecting =
-            !noRedirect && transfer.statusCode / 100 == 3 && transfer.hasLocation;
-        const bool inBody =
-            transfer.overLimit || transfer.bodyStarted ||
-            (transfer.headersComplete && transfer.statusCode / 100 != 1 && !redirecting);
-        if (inBody) {
-            statusText = kErrorRead;
-        } else if (transfer.connections > 0 && result != CURLE_SEND_ERROR) {
-            statusText = kErrorNoResponse;
-            return Text();
-        } else {
-            statusText = kErrorSend;
-            return Text();
-        }
-    }
-    if (transfer.headers.empty()) {
-        return Text();
-    }
-
-    const Text block = headerText(transfer.headers);
-    // A failed body read keeps its error text: a truncated body must not look complete.
-    if (statusText.empty() && block.size() > 9) {
-        const std::size_t end = block.find(kCrLf, 9);
-        statusText = block.substr(9, end == Text::npos ? Text::npos : end - 9);
-    }
-    const Text headers = replaceIgnoringCase(block, kSetCookie, kSetCookie);
-    if (responseHeaders) {
-        *responseHeaders = headers;
-    }
-    bool anyCookie = false;
-    for (const Text& line : splitText(headers, kCrLf)) {
-        if (receivedCookies && contains(line, kSetCookie)) {
-            const int at = findText(line, kSetCookieColon);
-            std::optional<Text> cookie;
-            if (line.find(';') == Text::npos) {
-                cookie = replaceIgnoringCase(line, kSetCookieColon, "");
-            } else if (at > 0) {
-                const std::size_t from = static_cast<std::size_t>(at) - 1 + kSetCookieColon.size();
-                const std::size_t semicolon = line.find(';', from);
-                cookie = line.substr(from, semicolon == Text::npos ? Text::npos : semicolon - from);
-            }
-            if (cookie) {
-                *receivedCookies += trimBlanks(*cookie);
-                *receivedCookies += "; ";
-                anyCookie = true;
-            }
-        }
-        if (location && line.size() >= kLocation.size() &&
-            asciiEqualIgnoringCase(std::string_view(line).substr(0, kLocation.size()), kLocation)) {
-            *location = line.substr(kLocation.size());
-        }
-        processEvents();
-    }
-    if (anyCookie) {
-        receivedCookies->resize(receivedCookies->size() - 2);
-    }
-
-    Text text = transfer.body.substr(0, transfer.body.find('\0'));
-    RegexObject charsetFinder;
-    Text charset;
-    if (charsetFinder.execute(kCharsetPattern, std::string_view(text).substr(0, kCharsetWindow))) {
-        charset = charsetFinder.submatchText(1, 1);
-    }
-    if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
-        if (std::optional<Text> decoded = decodeToGbk(transfer.body, charset)) {
-            text = decoded->substr(0, decoded->find('\0'));
-        }
-    }
-    if (bodyBytes) {
-        *bodyBytes = std::move(transfer.body);
-    }
-    processEvents();
-    return text;
+    return result;
 }
 
 }  // namespace exambell

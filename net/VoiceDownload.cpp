@@ -1,5 +1,6 @@
 #include "net/VoiceDownload.h"
 
+#include "net/BackgroundWork.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -42,13 +43,38 @@ bool isBlankOrBreak(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// The host of the part of an address after "scheme://": the authority ends at the first "/",
+// "?" or "#"; user information ends at its last "@"; a port follows a ":"; an IPv6 host stands
+// in brackets. Walked by characters, since a GBK trail byte may be "@" or "]".
+std::string_view hostOf(std::string_view rest) {
+    std::size_t authorityEnd = rest.size();
+    std::size_t hostBegin = 0;
+    for (std::size_t i = 0; i < rest.size(); i += gbkCharLength(rest, i)) {
+        const char c = rest[i];
+        if (c == '/' || c == '?' || c == '#') {
+            authorityEnd = i;
+            break;
+        }
+        if (c == '@' && gbkCharLength(rest, i) == 1) {
+            hostBegin = i + 1;
+        }
+    }
+    const std::string_view hostAndPort = rest.substr(hostBegin, authorityEnd - hostBegin);
+    if (!hostAndPort.empty() && hostAndPort.front() == '[') {
+        const std::size_t close = hostAndPort.find(']');
+        return close == std::string_view::npos ? std::string_view()
+                                               : hostAndPort.substr(1, close - 1);
+    }
+    return hostAndPort.substr(0, hostAndPort.find(':'));
+}
+
 }  // namespace
 
 VoiceDownloadAddresses deployedVoiceDownloadAddresses() {
     return {utf8ToGbk(EXAMBELL_VOICE_ADDRESS_FILE), utf8ToGbk(EXAMBELL_VOICE_DEFAULT_PAGE)};
 }
 
-Text percentDecode(std::string_view text, bool fromUtf8) {
+Text percentDecode(std::string_view text, bool fromUtf8, const EventPass& pass) {
     Text out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -60,7 +86,7 @@ Text percentDecode(std::string_view text, bool fromUtf8) {
             out += text[i];
         }
     }
-    return fromUtf8 ? utf8ToGbk(out) : out;
+    return fromUtf8 ? utf8ToGbk(out, pass) : out;
 }
 
 std::optional<Text> browsableAddress(std::string_view text) {
@@ -69,9 +95,8 @@ std::optional<Text> browsableAddress(std::string_view text) {
     std::size_t end = 0;
     bool seen = false;
     for (std::size_t i = 0; i < text.size();) {
-        const bool pair = isGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
-        const std::size_t width = pair ? 2 : 1;
-        const bool blank = pair ? text.substr(i, 2) == kWideBlank : isBlankOrBreak(text[i]);
+        const std::size_t width = gbkCharLength(text, i);
+        const bool blank = width == 2 ? text.substr(i, 2) == kWideBlank : isBlankOrBreak(text[i]);
         if (!blank) {
             if (!seen) {
                 begin = i;
@@ -98,26 +123,39 @@ std::optional<Text> browsableAddress(std::string_view text) {
     } else {
         return std::nullopt;
     }
-    if (rest.empty() || rest.front() == '/' || rest.front() == '?' || rest.front() == '#') {
+    if (hostOf(rest).empty()) {
         return std::nullopt;
     }
     return Text(address);
 }
 
+Text voicePageAddress(const HttpResult& fetched, std::string_view defaultPage,
+                      const EventPass& pass) {
+    if (fetched.error != kHttpOk || fetched.cancelled) {
+        return Text(defaultPage);
+    }
+    std::string_view text = fetched.text;
+    // A file saved by Notepad may begin with a byte-order mark; it is no part of the address.
+    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        text.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    // The text is the server's choice: decode and check it beside the window's events.
+    std::optional<Text> address;
+    runBesideEvents([&] { address = browsableAddress(percentDecode(text, true)); }, pass);
+    return address ? std::move(*address) : Text(defaultPage);
+}
+
 void openVoiceDownloadPage(UrlOpener& opener, const HttpContext& context,
                            const VoiceDownloadAddresses& addresses) {
-    Text fetched =
-        HttpRequest(addresses.addressFile, kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false,
-                    {}, {}, {}, {}, {}, 0, nullptr, nullptr, nullptr, context);
-    // A file saved by Notepad may begin with a byte-order mark; it is no part of the address.
-    if (std::string_view(fetched).substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
-        fetched.erase(0, kUtf8ByteOrderMark.size());
+    const HttpResult fetched = HttpRequest({.url = addresses.addressFile}, context);
+    if (fetched.cancelled) {
+        return;
     }
-    if (std::optional<Text> address = browsableAddress(percentDecode(fetched, true))) {
-        opener.open(*address);
-    } else {
-        opener.open(addresses.defaultPage);
+    const Text address = voicePageAddress(fetched, addresses.defaultPage, context.processEvents);
+    if (context.cancelled && context.cancelled()) {
+        return;
     }
+    opener.open(address);
 }
 
 }  // namespace exambell

@@ -17,7 +17,9 @@ bool isCue(int cue) {
 }  // namespace
 
 Text fileNameOf(const Text& path) {
-    return fileNamePart(path);
+    // A path without any separator names no file: its name is empty, as the reminder list shows.
+    Text name = fileNamePart(path);
+    return name.size() == path.size() ? Text() : name;
 }
 
 CueAudio::CueAudio(SettingsForm& rows, FileDialog& fileDialog, AudioOutput& audio, Dialogs& dialogs)

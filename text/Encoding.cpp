@@ -2,111 +2,262 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
-#include <cstring>
+#include <memory>
 
 namespace exambell {
 namespace {
 
-// glibc's "GBK" table is the same as code page 936. gb2312 texts are read as GBK too (a superset).
-constexpr const char* kGbk = "GBK";
+constexpr char16_t kReplacement = u'\uFFFD';
+constexpr char kGbkReplacement = '?';
+// The single byte 0x80 of code page 936.
+constexpr unsigned char kEuroByte = 0x80;
+constexpr char16_t kEuro = u'\u20AC';
 
-// Converts with iconv; on an invalid or unconvertible input unit, emits the replacement and skips
-// one unit (unitSize bytes; a GBK unit is one byte here, so that a bad lead byte does not swallow
-// the following character).
-std::string convert(const char* to, const char* from, const char* input, std::size_t inputSize,
-                    std::size_t unitSize, std::string_view replacement, bool utf16Input = false) {
-    std::string out;
-    if (inputSize == 0) {
-        return out;
-    }
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return out;
-    }
-    out.reserve(inputSize * 2);
-    char* in = const_cast<char*>(input);
-    std::size_t inLeft = inputSize;
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* dst = buffer;
-        std::size_t dstLeft = sizeof buffer;
-        std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-        out.append(buffer, static_cast<std::size_t>(dst - buffer));
-        if (rc != static_cast<std::size_t>(-1)) {
-            continue;
+// Code page 936 both ways, as glibc's "GBK" converter has it (the same table as Windows). Built
+// once by asking iconv for every double-byte character; afterwards no conversion calls iconv, so
+// a bad byte costs what a good one does.
+struct GbkTables {
+    // Unicode of lead byte 0x81 + i and trail byte j; 0 where the pair is no character.
+    std::array<std::array<char16_t, 256>, 126> toUnicode{};
+    // GBK pair of a BMP code point (lead << 8 | trail); 0 where GBK has no such character.
+    std::array<std::uint16_t, 65536> toGbk{};
+
+    GbkTables() {
+        iconv_t cd = iconv_open("UTF-16LE", "GBK");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            return;
         }
-        if (errno == E2BIG) {
-            continue;
-        }
-        // EILSEQ (invalid or unrepresentable) or EINVAL (incomplete sequence at the end).
-        out.append(replacement);
-        std::size_t skip = unitSize < inLeft ? unitSize : inLeft;
-        if (utf16Input && inLeft >= 4) {
-            // A surrogate pair is one character: replace it once.
-            unsigned hi =
-                static_cast<unsigned char>(in[0]) | (static_cast<unsigned char>(in[1]) << 8);
-            unsigned lo =
-                static_cast<unsigned char>(in[2]) | (static_cast<unsigned char>(in[3]) << 8);
-            if (hi >= 0xD800 && hi <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
-                skip = 4;
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                if (!isGbkTrailByte(static_cast<unsigned char>(trail))) {
+                    continue;
+                }
+                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                unsigned char out[4];
+                char* inPtr = in;
+                std::size_t inLeft = 2;
+                char* outPtr = reinterpret_cast<char*>(out);
+                std::size_t outLeft = sizeof out;
+                const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+                if (rc == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != 2) {
+                    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                    continue;
+                }
+                const auto unit = static_cast<char16_t>(out[0] | (out[1] << 8));
+                toUnicode[lead - 0x81][trail] = unit;
+                if (toGbk[unit] == 0) {
+                    toGbk[unit] = static_cast<std::uint16_t>(lead << 8 | trail);
+                }
             }
         }
-        in += skip;
-        inLeft -= skip;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        iconv_close(cd);
     }
-    // Flush any shift state.
-    char* dst = buffer;
-    std::size_t dstLeft = sizeof buffer;
-    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-    out.append(buffer, static_cast<std::size_t>(dst - buffer));
-    iconv_close(cd);
-    return out;
+};
+
+const GbkTables& tables() {
+    static const auto built = std::make_unique<GbkTables>();
+    return *built;
 }
 
-// The UTF-8 form of U+FFFD, and the same in UTF-16LE.
-constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
-constexpr char kUtf16Replacement[] = {'\xFD', '\xFF'};
-
-std::u16string fromUtf16Le(const std::string& bytes) {
-    std::u16string out(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+// Calls `emit` with each character of a GBK text as a BMP code point, kReplacement for a byte
+// that starts no character (it is skipped alone, so it never swallows the byte after it).
+template <typename Emit>
+void decodeGbk(std::string_view gbk, const EventPass& pass, Emit emit) {
+    const GbkTables& t = tables();
+    EventPacer pacer(pass);
+    for (std::size_t i = 0; i < gbk.size(); pacer.step()) {
+        const auto c = static_cast<unsigned char>(gbk[i]);
+        if (c < 0x80) {
+            emit(static_cast<char16_t>(c));
+            ++i;
+        } else if (c == kEuroByte) {
+            emit(kEuro);
+            ++i;
+        } else if (isGbkLeadByte(c) && i + 1 < gbk.size()) {
+            const char16_t unit = t.toUnicode[c - 0x81][static_cast<unsigned char>(gbk[i + 1])];
+            emit(unit != 0 ? unit : kReplacement);
+            i += unit != 0 ? 2 : 1;
+        } else {
+            emit(kReplacement);
+            ++i;
+        }
     }
-    return out;
 }
 
-std::u16string utf8ToUtf16(std::string_view utf8) {
-    return fromUtf16Le(convert("UTF-16LE", "UTF-8", utf8.data(), utf8.size(), 1,
-                               std::string_view(kUtf16Replacement, 2)));
+// Appends the GBK form of one code point, "?" when GBK has none.
+void appendGbk(Text& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+        return;
+    }
+    if (code == kEuro) {
+        out += static_cast<char>(kEuroByte);
+        return;
+    }
+    const std::uint16_t pair = code < 0x10000 ? tables().toGbk[code] : 0;
+    if (pair == 0) {
+        out += kGbkReplacement;
+        return;
+    }
+    out += static_cast<char>(pair >> 8);
+    out += static_cast<char>(pair & 0xFF);
 }
+
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The code point of the well-formed UTF-8 sequence at bytes[i] and its length; length 0 when no
+// well-formed sequence starts there (overlong forms, surrogates and values past U+10FFFF are
+// not well-formed).
+std::pair<char32_t, std::size_t> utf8At(std::string_view bytes, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+    const unsigned char c = byte(0);
+    if (c < 0x80) {
+        return {c, 1};
+    }
+    std::size_t length = 0;
+    char32_t code = 0;
+    char32_t least = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2, code = c & 0x1F, least = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3, code = c & 0x0F, least = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4, code = c & 0x07, least = 0x10000;
+    } else {
+        return {0, 0};
+    }
+    if (bytes.size() - i < length) {
+        return {0, 0};
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) {
+            return {0, 0};
+        }
+        code = code << 6 | (byte(k) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return {0, 0};
+    }
+    return {code, length};
+}
+
+struct IconvCloser {
+    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
 
 }  // namespace
 
-std::string gbkToUtf8(std::string_view gbk) {
-    return convert("UTF-8", kGbk, gbk.data(), gbk.size(), 1, kUtf8Replacement);
-}
+EventPacer::EventPacer(const EventPass& pass)
+    : pass_(pass), last_(std::chrono::steady_clock::now()) {}
 
-Text utf8ToGbk(std::string_view utf8) {
-    // Through UTF-16, so that a valid character GBK lacks becomes one "?", not one per byte.
-    return utf16ToGbk(utf8ToUtf16(utf8));
-}
-
-std::u16string gbkToUtf16(std::string_view gbk) {
-    return fromUtf16Le(convert("UTF-16LE", kGbk, gbk.data(), gbk.size(), 1,
-                               std::string_view(kUtf16Replacement, 2)));
-}
-
-Text utf16ToGbk(std::u16string_view utf16) {
-    std::string bytes(utf16.size() * 2, '\0');
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(utf16[i] >> 8);
+void EventPacer::passIfDue() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ >= kInterval) {
+        pass_();
+        last_ = std::chrono::steady_clock::now();
     }
-    // One UTF-16 unit at a time, so a lone surrogate becomes a single "?".
-    return convert(kGbk, "UTF-16LE", bytes.data(), bytes.size(), 2, "?", true);
+}
+
+std::string gbkToUtf8(std::string_view gbk, const EventPass& pass) {
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    decodeGbk(gbk, pass, [&](char16_t unit) { appendUtf8(out, unit); });
+    return out;
+}
+
+std::u16string gbkToUtf16(std::string_view gbk, const EventPass& pass) {
+    std::u16string out;
+    out.reserve(gbk.size());
+    decodeGbk(gbk, pass, [&](char16_t unit) { out += unit; });
+    return out;
+}
+
+Text utf8ToGbk(std::string_view utf8, const EventPass& pass) {
+    Text out;
+    out.reserve(utf8.size());
+    EventPacer pacer(pass);
+    for (std::size_t i = 0; i < utf8.size(); pacer.step()) {
+        const auto [code, length] = utf8At(utf8, i);
+        if (length == 0) {
+            // One "?" per byte of a broken sequence, so the bytes after it are read again.
+            out += kGbkReplacement;
+            ++i;
+        } else {
+            appendGbk(out, code);
+            i += length;
+        }
+    }
+    return out;
+}
+
+Text utf16ToGbk(std::u16string_view utf16, const EventPass& pass) {
+    Text out;
+    out.reserve(utf16.size() * 2);
+    EventPacer pacer(pass);
+    for (std::size_t i = 0; i < utf16.size(); pacer.step()) {
+        const char16_t unit = utf16[i];
+        const bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() &&
+                          utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF;
+        // A surrogate pair is one character outside GBK; a lone surrogate is none: "?" each.
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            out += kGbkReplacement;
+        } else {
+            appendGbk(out, unit);
+        }
+        i += pair ? 2 : 1;
+    }
+    return out;
+}
+
+bool iconvToGbk(std::string_view bytes, const char* charset, Text& out, const EventPass& pass) {
+    iconv_t opened = iconv_open("UTF-16LE", charset);
+    if (opened == reinterpret_cast<iconv_t>(-1)) {
+        return false;
+    }
+    const std::unique_ptr<void, IconvCloser> cd(opened);
+    std::u16string text;
+    text.reserve(bytes.size());
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char16_t buffer[2048];
+    EventPacer pacer(pass);
+    while (inLeft > 0) {
+        char* dst = reinterpret_cast<char*>(buffer);
+        std::size_t dstLeft = sizeof buffer;
+        const std::size_t rc = iconv(opened, &in, &inLeft, &dst, &dstLeft);
+        text.append(buffer, static_cast<std::size_t>(dst - reinterpret_cast<char*>(buffer)) / 2);
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or incomplete sequence: one replacement per bad byte, then go on.
+            text += kReplacement;
+            ++in;
+            --inLeft;
+            iconv(opened, nullptr, nullptr, nullptr, nullptr);
+        }
+        pacer.step();
+    }
+    if (!text.empty() && text.front() == u'\uFEFF') {
+        text.erase(0, 1);  // a byte-order mark is no part of the text
+    }
+    out = utf16ToGbk(text, pass);
+    return true;
 }
 
 }  // namespace exambell

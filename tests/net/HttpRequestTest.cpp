@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <limits>
 #include <mutex>
 
+#include "net/Charset.h"
+#include "net/HeaderBlock.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/EventGaps.h"
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 
@@ -28,7 +32,10 @@ struct Seen {
     std::string method;
     std::string body;
     httplib::Headers headers;
+    std::string target;
 };
+
+using test::EventGaps;
 
 class HttpRequestTest : public testing::Test {
   protected:
@@ -40,6 +47,7 @@ class HttpRequestTest : public testing::Test {
                 seen.method = request.method;
                 seen.body = request.body;
                 seen.headers = request.headers;
+                seen.target = request.target;
                 return httplib::Server::HandlerResponse::Unhandled;
             });
         server.routes().Get("/text", [](const httplib::Request&, httplib::Response& response) {
@@ -62,6 +70,10 @@ class HttpRequestTest : public testing::Test {
         seen.body = request.body;
     }
     std::string url(const std::string& path) const { return server.base() + path; }
+    std::string target() {
+        std::lock_guard<std::mutex> guard(seen.lock);
+        return seen.target;
+    }
     std::string header(const std::string& name) {
         std::lock_guard<std::mutex> guard(seen.lock);
         auto found = seen.headers.find(name);
@@ -82,34 +94,47 @@ class HttpRequestTest : public testing::Test {
 
 TEST_F(HttpRequestTest, MethodsByNumberAndBody) {
     server.start();
-    Text status;
-    EXPECT_EQ(HttpRequest(url("/text"), 7, {}, std::nullopt, nullptr, {}, nullptr, false, {}, {},
-                          {}, {}, {}, 0, nullptr, &status),
-              "plain text");
+    HttpResult result = HttpRequest({.url = url("/text"), .method = 7});
+    EXPECT_EQ(result.text, "plain text");
     EXPECT_EQ(seen.method, "GET");
-    EXPECT_EQ(status, "200 OK");
+    EXPECT_EQ(result.status, "200 OK");
+    EXPECT_EQ(result.error, kHttpOk);
     // The largest time-out is no overflow.
-    EXPECT_EQ(HttpRequest(url("/text"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
-                          {}, {}, {}, {}, std::numeric_limits<int>::max()),
-              "plain text");
+    EXPECT_EQ(
+        HttpRequest({.url = url("/text"), .timeoutSeconds = std::numeric_limits<int>::max()}).text,
+        "plain text");
 
-    EXPECT_EQ(HttpRequest(url("/text"), kHttpPost, "a=1&b=%D6%D0"), "posted");
+    EXPECT_EQ(HttpRequest({.url = url("/text"), .method = kHttpPost, .body = "a=1&b=%D6%D0"}).text,
+              "posted");
     EXPECT_EQ(seen.method, "POST");
     EXPECT_EQ(seen.body, "a=1&b=%D6%D0");
 
-    EXPECT_EQ(HttpRequest(url("/text"), kHttpPut, "raw\x01"), "put");
+    EXPECT_EQ(HttpRequest({.url = url("/text"), .method = kHttpPut, .body = "raw\x01"}).text,
+              "put");
     EXPECT_EQ(seen.method, "PUT");
     EXPECT_EQ(seen.body, "raw\x01");
 
-    Text headers;
-    EXPECT_EQ(HttpRequest(url("/text"), kHttpHead, {}, std::nullopt, nullptr, {}, &headers), "");
+    result = HttpRequest({.url = url("/text"), .method = kHttpHead});
+    EXPECT_EQ(result.text, "");
     EXPECT_EQ(seen.method, "HEAD");
-    EXPECT_EQ(headers.substr(0, 17), "HTTP/1.1 200 OK\r\n");
+    EXPECT_EQ(result.responseHeaders.substr(0, 17), "HTTP/1.1 200 OK\r\n");
+}
+
+TEST_F(HttpRequestTest, AQueryWithoutAPathIsDropped) {
+    server.routes().Get("/", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("plain text", "text/plain");
+    });
+    server.start();
+    const std::string authority = "http://127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(HttpRequest({.url = authority + "?x=1"}).text, "plain text");
+    EXPECT_EQ(target(), "/");
+    EXPECT_EQ(HttpRequest({.url = authority + "/text?x=1"}).text, "plain text");
+    EXPECT_EQ(target(), "/text?x=1");
 }
 
 TEST_F(HttpRequestTest, DefaultHeadersAndTheirCaseRules) {
     server.start();
-    HttpRequest(url("/text"));
+    HttpRequest({.url = url("/text")});
     EXPECT_EQ(header("User-Agent"),
               "Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)");
     EXPECT_EQ(header("Accept"), "text/html, application/xhtml+xml, */*");
@@ -120,16 +145,16 @@ TEST_F(HttpRequestTest, DefaultHeadersAndTheirCaseRules) {
     EXPECT_EQ(header("Cookie"), "(none)");
 
     // "user-agent: " is found ignoring case; "content-type:" is not the exact "Content-Type:".
-    HttpRequest(url("/text"), kHttpGet, {}, std::nullopt, nullptr,
-                "user-agent: ExamBell\r\ncontent-type: text/plain");
+    HttpRequest(
+        {.url = url("/text"), .extraHeaders = "user-agent: ExamBell\r\ncontent-type: text/plain"});
     EXPECT_EQ(headerCount("User-Agent"), 1u);
     EXPECT_EQ(header("User-Agent"), "ExamBell");
     EXPECT_EQ(headerCount("Content-Type"), 2u);
 
     // Cookies to send become a Cookie line; an empty given text adds none.
-    HttpRequest(url("/text"), kHttpGet, {}, "x=1; y=2");
+    HttpRequest({.url = url("/text"), .sendCookies = "x=1; y=2"});
     EXPECT_EQ(header("Cookie"), "x=1; y=2");
-    HttpRequest(url("/text"), kHttpGet, {}, "");
+    HttpRequest({.url = url("/text"), .sendCookies = ""});
     EXPECT_EQ(header("Cookie"), "(none)");
 }
 
@@ -148,23 +173,43 @@ TEST_F(HttpRequestTest, SetCookieLinesAreCollected) {
     });
     server.start();
 
-    Text cookies;
-    Text headers;
-    EXPECT_EQ(HttpRequest(url("/cookies"), kHttpGet, {}, std::nullopt, &cookies, {}, &headers),
-              "ok");
-    EXPECT_EQ(cookies, "a=1; b=2");
-    EXPECT_NE(headers.find("Set-Cookie: a=1; Path=/; HttpOnly\r\n"), Text::npos);
-    EXPECT_EQ(headers.substr(headers.size() - 4), "\r\n\r\n");
+    HttpResult result = HttpRequest({.url = url("/cookies")});
+    EXPECT_EQ(result.text, "ok");
+    EXPECT_EQ(result.receivedCookies, "a=1; b=2");
+    EXPECT_NE(result.responseHeaders.find("Set-Cookie: a=1; Path=/; HttpOnly\r\n"), Text::npos);
+    EXPECT_EQ(result.responseHeaders.substr(result.responseHeaders.size() - 4), "\r\n\r\n");
 
     // Appended to what the caller had; a lower-case header name is normalised first.
-    cookies = "old=0; ";
-    HttpRequest(url("/lower"), kHttpGet, {}, std::nullopt, &cookies, {}, &headers);
-    EXPECT_EQ(cookies, "old=0; c=3");
-    EXPECT_NE(headers.find("Set-Cookie:   c=3  ; Path=/\r\n"), Text::npos);
+    result = HttpRequest({.url = url("/lower"), .receivedCookies = "old=0; "});
+    EXPECT_EQ(result.receivedCookies, "old=0; c=3");
+    EXPECT_NE(result.responseHeaders.find("Set-Cookie:   c=3  ; Path=/\r\n"), Text::npos);
 
-    cookies = "kept";
-    HttpRequest(url("/none"), kHttpGet, {}, std::nullopt, &cookies);
-    EXPECT_EQ(cookies, "kept");
+    EXPECT_EQ(HttpRequest({.url = url("/none"), .receivedCookies = "kept"}).receivedCookies,
+              "kept");
+}
+
+TEST(HeaderBlockTest, ManySetCookieLinesKeepEventsFlowing) {
+    // 13,000 cookie lines in mixed case: every pair is collected, with event passes throughout.
+    std::string block = "HTTP/1.1 200 OK\r\n";
+    std::string expected;
+    for (int i = 0; i < 13000; ++i) {
+        const std::string pair = "n" + std::to_string(i) + "=" + std::to_string(i);
+        block += (i % 2 ? "set-COOKIE: " : "Set-Cookie: ") + pair + "; Path=/\r\n";
+        expected += (i ? "; " : "") + pair;
+    }
+    block += "Location: /next\r\n\r\n";
+    EventGaps gaps;
+    const HeaderBlock parsed = parseHeaderBlock(block, "", [&] { gaps.pass(); });
+    EXPECT_EQ(parsed.status, "200 OK");
+    EXPECT_EQ(parsed.receivedCookies, expected);
+    EXPECT_EQ(parsed.location, "/next");
+    EXPECT_LT(gaps.longestCpu(), EventGaps::kMostCpu);
+    EXPECT_LT(gaps.longestWall(), EventGaps::kMostWall);
+
+    // A GBK character whose trail byte is "s" (0x73) starts no "set-cookie" to normalise.
+    EXPECT_EQ(parseHeaderBlock("HTTP/1.1 200 OK\r\nSet-Cookie: \xB0set-cookie=1\r\n\r\n", "x")
+                  .receivedCookies,
+              "x\xB0set-cookie=1");
 }
 
 TEST_F(HttpRequestTest, RedirectsFollowedOrReported) {
@@ -173,22 +218,17 @@ TEST_F(HttpRequestTest, RedirectsFollowedOrReported) {
     });
     server.start();
 
-    Text location = "stale";
-    Text status;
-    Text headers;
-    HttpRequest(url("/old"), kHttpGet, {}, std::nullopt, nullptr, {}, &headers, true, {}, {}, {},
-                {}, {}, 0, &location, &status);
-    EXPECT_EQ(location, "/text");
-    EXPECT_EQ(status, "302 Found");
+    HttpResult result = HttpRequest({.url = url("/old"), .noRedirect = true});
+    EXPECT_EQ(result.location, "/text");
+    EXPECT_EQ(result.status, "302 Found");
 
-    EXPECT_EQ(HttpRequest(url("/old"), kHttpGet, {}, std::nullopt, nullptr, {}, &headers, false, {},
-                          {}, {}, {}, {}, 0, &location, &status),
-              "plain text");
-    EXPECT_EQ(status, "200 OK");
-    EXPECT_EQ(location, "");
+    result = HttpRequest({.url = url("/old")});
+    EXPECT_EQ(result.text, "plain text");
+    EXPECT_EQ(result.status, "200 OK");
+    EXPECT_EQ(result.location, "");
     // Only the final answer's header block.
-    EXPECT_EQ(headers.substr(0, 17), "HTTP/1.1 200 OK\r\n");
-    EXPECT_EQ(headers.find("302"), Text::npos);
+    EXPECT_EQ(result.responseHeaders.substr(0, 17), "HTTP/1.1 200 OK\r\n");
+    EXPECT_EQ(result.responseHeaders.find("302"), Text::npos);
 }
 
 TEST_F(HttpRequestTest, DeclaredCharacterSetIsDecodedToGbk) {
@@ -214,8 +254,9 @@ TEST_F(HttpRequestTest, DeclaredCharacterSetIsDecodedToGbk) {
 
     std::string bytes;
     auto get = [&](const std::string& path) {
-        return HttpRequest(url(path), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
-                           {}, {}, {}, {}, 0, nullptr, nullptr, &bytes);
+        HttpResult result = HttpRequest({.url = url(path)});
+        bytes = result.bodyBytes;
+        return result.text;
     };
     EXPECT_EQ(get("/utf8"), utf8ToGbk(utf8Page));
     EXPECT_EQ(bytes, utf8Page);
@@ -226,17 +267,33 @@ TEST_F(HttpRequestTest, DeclaredCharacterSetIsDecodedToGbk) {
     EXPECT_EQ(get("/unknown"), unknown);
 }
 
+TEST_F(HttpRequestTest, PageOfInvalidBytesKeepsEventsFlowing) {
+    // A page that declares UTF-8 and then fills the body limit with bytes that are no UTF-8.
+    const std::string declaration = "<meta charset=utf-8>";
+    const std::string page = declaration + std::string(kHttpBodyLimit - declaration.size(), '\xFF');
+    server.routes().Get("/hostile", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(page, "text/html");
+    });
+    server.start();
+    EventGaps gaps;
+    HttpContext context;
+    context.processEvents = [&] { gaps.pass(); };
+    const HttpResult result = HttpRequest({.url = url("/hostile")}, context);
+    EXPECT_EQ(result.status, "200 OK");
+    EXPECT_EQ(result.text, declaration + std::string(page.size() - declaration.size(), '?'));
+    EXPECT_LT(gaps.longestCpu(), EventGaps::kMostCpu);
+    EXPECT_LT(gaps.longestWall(), EventGaps::kMostWall);
+}
+
 TEST_F(HttpRequestTest, BodyWithNulIsTextUpToIt) {
     const std::string body("before\0after", 12);
     server.routes().Get("/nul", [body](const httplib::Request&, httplib::Response& response) {
         response.set_content(body, "application/octet-stream");
     });
     server.start();
-    std::string bytes;
-    EXPECT_EQ(HttpRequest(url("/nul"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
-                          {}, {}, {}, {}, 0, nullptr, nullptr, &bytes),
-              "before");
-    EXPECT_EQ(bytes, body);
+    const HttpResult result = HttpRequest({.url = url("/nul")});
+    EXPECT_EQ(result.text, "before");
+    EXPECT_EQ(result.bodyBytes, body);
 }
 
 TEST_F(HttpRequestTest, BasicCredentialsForTheServer) {
@@ -250,16 +307,15 @@ TEST_F(HttpRequestTest, BasicCredentialsForTheServer) {
             }
         });
     server.start();
-    Text status;
-    EXPECT_EQ(HttpRequest(url("/private"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false,
-                          "user", "pw", {}, {}, {}, 0, nullptr, &status),
-              "welcome");
-    EXPECT_EQ(status, "200 OK");
+    HttpResult result =
+        HttpRequest({.url = url("/private"), .serverUser = "user", .serverPassword = "pw"});
+    EXPECT_EQ(result.text, "welcome");
+    EXPECT_EQ(result.status, "200 OK");
     // An error status is no failure: its body comes back. A user without password sends nothing.
-    EXPECT_EQ(HttpRequest(url("/private"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false,
-                          "user", {}, {}, {}, {}, 0, nullptr, &status),
-              "who are you");
-    EXPECT_EQ(status, "401 Unauthorized");
+    result = HttpRequest({.url = url("/private"), .serverUser = "user"});
+    EXPECT_EQ(result.text, "who are you");
+    EXPECT_EQ(result.status, "401 Unauthorized");
+    EXPECT_EQ(result.error, kHttpOk);
 }
 
 TEST_F(HttpRequestTest, ProxyGetsTheWholeAddressAndItsCredentials) {
@@ -269,46 +325,75 @@ TEST_F(HttpRequestTest, ProxyGetsTheWholeAddressAndItsCredentials) {
                              "text/plain");
     });
     server.start();
-    EXPECT_EQ(HttpRequest("http://exambell.invalid/file.txt", kHttpGet, {}, std::nullopt, nullptr,
-                          {}, nullptr, false, {}, {}, "127.0.0.1:" + std::to_string(server.port()),
-                          "user", "pw"),
+    EXPECT_EQ(HttpRequest({.url = "http://exambell.invalid/file.txt",
+                           .proxy = "127.0.0.1:" + std::to_string(server.port()),
+                           .proxyUser = "user",
+                           .proxyPassword = "pw"})
+                  .text,
               "http://exambell.invalid/file.txt Basic dXNlcjpwdw==");
 }
 
 TEST_F(HttpRequestTest, UnreachableAndSilentServers) {
-    Text status = "stale";
-    Text headers = "stale";
-    std::string bytes = "stale";
-    EXPECT_EQ(HttpRequest("http://127.0.0.1:" + std::to_string(test::closedPort()) + "/", kHttpGet,
-                          {}, std::nullopt, nullptr, {}, &headers, false, {}, {}, {}, {}, {}, 1,
-                          nullptr, &status, &bytes),
-              "");
-    EXPECT_EQ(status, kSendFailed);
-    EXPECT_EQ(headers, "");
-    EXPECT_EQ(bytes, "");
+    HttpResult result =
+        HttpRequest({.url = "http://127.0.0.1:" + std::to_string(test::closedPort()) + "/",
+                     .timeoutSeconds = 1});
+    EXPECT_EQ(result.text, "");
+    EXPECT_EQ(result.status, kSendFailed);
+    EXPECT_EQ(result.error, kHttpNotSent);
+    EXPECT_EQ(result.responseHeaders, "");
+    EXPECT_EQ(result.bodyBytes, "");
 
     test::SilentServer silent;
     int events = 0;
     HttpContext context;
     context.processEvents = [&] { ++events; };
-    EXPECT_EQ(HttpRequest("http://127.0.0.1:" + std::to_string(silent.port()) + "/", kHttpGet, {},
-                          std::nullopt, nullptr, {}, nullptr, false, {}, {}, {}, {}, {}, 1, nullptr,
-                          &status, nullptr, context),
-              "");
-    EXPECT_EQ(status, kNoResponse);
+    result = HttpRequest(
+        {.url = "http://127.0.0.1:" + std::to_string(silent.port()) + "/", .timeoutSeconds = 1},
+        context);
+    EXPECT_EQ(result.text, "");
+    EXPECT_EQ(result.status, kNoResponse);
     // The waiting went on in short steps with events in between.
     EXPECT_GT(events, 1);
 }
 
+TEST_F(HttpRequestTest, CancelledRequestEndsAtOnce) {
+    test::SilentServer silent;
+    int events = 0;
+    HttpContext context;
+    context.processEvents = [&] { ++events; };
+    context.cancelled = [&] { return events >= 3; };
+    const HttpResult result = HttpRequest(
+        {.url = "http://127.0.0.1:" + std::to_string(silent.port()) + "/", .timeoutSeconds = 20},
+        context);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(events, 3);
+    EXPECT_EQ(result.text, "");
+    EXPECT_EQ(result.status, "");
+}
+
+TEST_F(HttpRequestTest, HeaderBlockCutBeforeItsBlankLineIsNoAnswer) {
+    for (const char* answer : {"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n",
+                               "HTTP/1.1 200 OK\r\nContent-Type: text/pl", "HTTP/1.1 200 OK"}) {
+        test::RawServer raw(answer);
+        const HttpResult result = HttpRequest({.url = raw.base() + "/", .timeoutSeconds = 5});
+        EXPECT_EQ(result.status, kNoResponse) << answer;
+        EXPECT_EQ(result.error, kHttpNoResponse) << answer;
+        EXPECT_EQ(result.text, "") << answer;
+    }
+    // The same answer with its blank line is a good one.
+    test::RawServer whole("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\nbody");
+    const HttpResult result = HttpRequest({.url = whole.base() + "/", .timeoutSeconds = 5});
+    EXPECT_EQ(result.status, "200 OK");
+    EXPECT_EQ(result.text, "body");
+}
+
 TEST_F(HttpRequestTest, BadAddresses) {
-    Text status;
     for (const char* address : {"", "127.0.0.1/text", "ftp://127.0.0.1/", "file:///etc/passwd",
                                 "http://", "http://host/a\r\nX-Injected: 1"}) {
-        EXPECT_EQ(HttpRequest(address, kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
-                              {}, {}, {}, {}, 0, nullptr, &status),
-                  "")
-            << address;
-        EXPECT_EQ(status, kBadUrl) << address;
+        const HttpResult result = HttpRequest({.url = address});
+        EXPECT_EQ(result.text, "") << address;
+        EXPECT_EQ(result.status, kBadUrl) << address;
+        EXPECT_EQ(result.error, kHttpBadUrl) << address;
     }
 }
 
@@ -327,9 +412,7 @@ TEST_F(HttpRequestTest, EventsKeepRunningDuringASlowAnswer) {
         ++events;
         gateChanged.notify_all();
     };
-    EXPECT_EQ(HttpRequest(url("/slow"), kHttpGet, {}, std::nullopt, nullptr, {}, nullptr, false, {},
-                          {}, {}, {}, {}, 0, nullptr, nullptr, nullptr, context),
-              "late");
+    EXPECT_EQ(HttpRequest({.url = url("/slow")}, context).text, "late");
 }
 
 TEST_F(HttpRequestTest, BodyPastTheLimitStopsTheRead) {
@@ -339,15 +422,12 @@ TEST_F(HttpRequestTest, BodyPastTheLimitStopsTheRead) {
     server.start();
     HttpContext context;
     context.bodyLimit = 1000;
-    Text status;
-    Text headers;
-    std::string bytes;
-    EXPECT_EQ(HttpRequest(url("/big"), kHttpGet, {}, std::nullopt, nullptr, {}, &headers, false, {},
-                          {}, {}, {}, {}, 0, nullptr, &status, &bytes, context),
-              std::string(1000, 'x'));
-    EXPECT_EQ(status, kReadFailed);
-    EXPECT_EQ(bytes.size(), 1000u);
-    EXPECT_EQ(headers.substr(0, 17), "HTTP/1.1 200 OK\r\n");
+    const HttpResult result = HttpRequest({.url = url("/big")}, context);
+    EXPECT_EQ(result.text, std::string(1000, 'x'));
+    EXPECT_EQ(result.status, kReadFailed);
+    EXPECT_EQ(result.error, kHttpReadFailed);
+    EXPECT_EQ(result.bodyBytes.size(), 1000u);
+    EXPECT_EQ(result.responseHeaders.substr(0, 17), "HTTP/1.1 200 OK\r\n");
 }
 
 TEST_F(HttpRequestTest, BodyThatStallsKeepsWhatArrived) {
@@ -365,13 +445,10 @@ TEST_F(HttpRequestTest, BodyThatStallsKeepsWhatArrived) {
             });
     });
     server.start();
-    Text status;
-    Text headers;
-    EXPECT_EQ(HttpRequest(url("/stall"), kHttpGet, {}, std::nullopt, nullptr, {}, &headers, false,
-                          {}, {}, {}, {}, {}, 1, nullptr, &status),
-              "partial");
-    EXPECT_EQ(status, kReadFailed);
-    EXPECT_NE(headers.find("Content-Length: 1000\r\n"), Text::npos);
+    const HttpResult result = HttpRequest({.url = url("/stall"), .timeoutSeconds = 1});
+    EXPECT_EQ(result.text, "partial");
+    EXPECT_EQ(result.status, kReadFailed);
+    EXPECT_NE(result.responseHeaders.find("Content-Length: 1000\r\n"), Text::npos);
     {
         std::lock_guard<std::mutex> guard(gate);
         gateOpen = true;
@@ -388,18 +465,46 @@ TEST(HttpsRequestTest, CertificateIsVerified) {
     server.start();
     HttpContext trusted;
     trusted.caFile = server.certificate();
-    Text status;
-    EXPECT_EQ(
-        HttpRequest(server.base() + "/url_clock.txt", kHttpGet, {}, std::nullopt, nullptr, {},
-                    nullptr, false, {}, {}, {}, {}, {}, 0, nullptr, &status, nullptr, trusted),
-        "https://example.com/");
-    EXPECT_EQ(status, "200 OK");
+    HttpResult result = HttpRequest({.url = server.base() + "/url_clock.txt"}, trusted);
+    EXPECT_EQ(result.text, "https://example.com/");
+    EXPECT_EQ(result.status, "200 OK");
 
     // The system's authorities do not know the test certificate.
-    EXPECT_EQ(HttpRequest(server.base() + "/url_clock.txt", kHttpGet, {}, std::nullopt, nullptr, {},
-                          nullptr, false, {}, {}, {}, {}, {}, 0, nullptr, &status),
-              "");
-    EXPECT_EQ(status, kSendFailed);
+    result = HttpRequest({.url = server.base() + "/url_clock.txt"});
+    EXPECT_EQ(result.text, "");
+    EXPECT_EQ(result.status, kSendFailed);
+}
+
+TEST(HttpsRequestTest, RedirectsToPlainHttpAreNotFollowed) {
+    TestServer plain;
+    plain.routes().Get("/page", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("http://attacker.example/", "text/plain");
+    });
+    plain.start();
+    test::TempFolder folder;
+    TestServer secure(folder.path());
+    const std::string away = plain.base() + "/page";
+    secure.routes().Get(
+        "/url_clock.txt",
+        [&](const httplib::Request&, httplib::Response& response) { response.set_redirect(away); });
+    secure.routes().Get("/moved", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("/url_clock.txt");
+    });
+    secure.start();
+    HttpContext trusted;
+    trusted.caFile = secure.certificate();
+
+    // The redirect's own answer is the final one.
+    HttpResult result = HttpRequest({.url = secure.base() + "/url_clock.txt"}, trusted);
+    EXPECT_EQ(result.status, "302 Found");
+    EXPECT_EQ(result.location, away);
+    EXPECT_EQ(result.text, "");
+    // Also after a first redirect within https.
+    result = HttpRequest({.url = secure.base() + "/moved"}, trusted);
+    EXPECT_EQ(result.status, "302 Found");
+    EXPECT_EQ(result.location, away);
+    // A request that starts on http may still go on to http.
+    EXPECT_EQ(HttpRequest({.url = away}).text, "http://attacker.example/");
 }
 
 TEST(CharsetTest, DecodeToGbk) {
@@ -412,6 +517,8 @@ TEST(CharsetTest, DecodeToGbk) {
     EXPECT_EQ(decodeToGbk("caf\xE9\xFE", "iso-8859-1"), "caf\xA8\xA6?");  // café and a thorn
     EXPECT_EQ(decodeToGbk("\xD6\xD0", "GB2312"), "\xD6\xD0");
     EXPECT_EQ(decodeToGbk("x", "no-such-set"), std::nullopt);
+    EXPECT_EQ(declaredCharset("<META name=x CHARSET='Big5'>"), "Big5");
+    EXPECT_EQ(declaredCharset("<p>charset=utf-8</p>"), "");
 }
 
 }  // namespace

@@ -75,6 +75,41 @@ SilentServer::~SilentServer() {
     ::close(socket_);
 }
 
+RawServer::RawServer(std::string answer)
+    : answer_(std::move(answer)), socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    port_ = bindLoopback(socket_);
+    ::listen(socket_, 8);
+    thread_ = std::thread([this] {
+        while (true) {
+            const int client = ::accept(socket_, nullptr, nullptr);
+            if (client < 0) {
+                return;  // the listening socket was shut down
+            }
+            // Read the request's head, so that closing does not reset the connection.
+            std::string request;
+            char buffer[4096];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+                if (n <= 0) {
+                    break;
+                }
+                request.append(buffer, static_cast<std::size_t>(n));
+            }
+            ::send(client, answer_.data(), answer_.size(), MSG_NOSIGNAL);
+            ::shutdown(client, SHUT_WR);
+            while (::recv(client, buffer, sizeof buffer, 0) > 0) {
+            }
+            ::close(client);
+        }
+    });
+}
+
+RawServer::~RawServer() {
+    ::shutdown(socket_, SHUT_RDWR);
+    thread_.join();
+    ::close(socket_);
+}
+
 int closedPort() {
     int s = ::socket(AF_INET, SOCK_STREAM, 0);
     int port = bindLoopback(s);

@@ -50,6 +50,22 @@ class SilentServer {
     int port_ = 0;
 };
 
+// Answers every connection with fixed bytes, whatever was asked, and closes it.
+class RawServer {
+  public:
+    explicit RawServer(std::string answer);
+    ~RawServer();
+    RawServer(const RawServer&) = delete;
+    RawServer& operator=(const RawServer&) = delete;
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  private:
+    std::string answer_;
+    int socket_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
 // A port on 127.0.0.1 that was free a moment ago.
 int closedPort();
 

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <vector>
 
 #include "app/MainWindowBinder.h"
 #include "app/VoiceDownloadButton.h"
 #include "tests/net/TestServer.h"
+#include "text/Encoding.h"
 #include "ui/Button.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
@@ -59,6 +63,48 @@ TEST(VoiceDownloadButtonTest, ButtonIsDisabledWhileTheRequestRuns) {
     // The next click after the request works again.
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(opener.opened.size(), 2u);
+}
+
+TEST(VoiceDownloadButtonTest, ClosingTheWindowEndsTheRequestAndTheProgram) {
+    // The server takes the connection and never answers: only the close can end the request
+    // before its 30-second time-out.
+    test::SilentServer silent;
+    MainWindow main;
+    main.show();
+    auto* button = main.findChild<QPushButton*>(toQString(utf8ToGbk("下载语音按钮")));
+    ASSERT_NE(button, nullptr);
+
+    RecordingOpener opener;
+    int passes = 0;
+    HttpContext context;
+    context.processEvents = [&] {
+        processPendingEvents();
+        if (++passes == 3) {
+            main.close();
+        }
+    };
+    VoiceDownloadButton download(
+        *main.downloadButton, opener, context,
+        {"http://127.0.0.1:" + std::to_string(silent.port()) + "/url_clock.txt",
+         "http://sounds.example.org/"});
+    QObject bindings;
+    MainWindowBinder::bindDownloadButton(main, download, bindings);
+
+    // The click comes from the event loop, as the operator's does; the loop ends with the last
+    // window, once the click has returned. The guard only keeps a broken build from hanging.
+    QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool guardFired = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        guardFired = true;
+        QCoreApplication::quit();
+    });
+    guard.start(std::chrono::seconds(60));
+    QApplication::exec();
+    EXPECT_FALSE(guardFired);
+    EXPECT_EQ(passes, 3);
+    EXPECT_TRUE(opener.opened.empty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/net/TestServer.h"
+#include "tests/support/EventGaps.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -44,9 +45,31 @@ TEST(BrowsableAddressTest, OnlyHttpAddressesWithoutSurroundingBlanks) {
     for (const char* text :
          {"", " \r\n", "file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm", "calc.exe",
           "ftp://example.com/", "http://", "http:///path", "https://example.com/a\r\nb",
-          "<html>404</html>", "mailto:office@example.com"}) {
+          "<html>404</html>", "mailto:office@example.com", "http://@/x", "http://:80/",
+          "https://user@", "http://user:pw@:8080/", "http://[]/", "https://?q", "http://#top"}) {
         EXPECT_EQ(browsableAddress(text), std::nullopt) << text;
     }
+    for (const char* text : {"http://user@example.com/", "http://[::1]:8080/x", "http://h:80",
+                             "https://example.com?q=@/"}) {
+        EXPECT_EQ(browsableAddress(text), Text(text)) << text;
+    }
+    // A GBK character whose trail byte is "@" (0x40) ends no user information.
+    EXPECT_EQ(browsableAddress("http://\x81\x40/"), Text("http://\x81\x40/"));
+}
+
+TEST(VoicePageAddressTest, FailedReadsAndHostileTextsGiveTheDefaultPage) {
+    const Text page = "http://sounds.example.org/yinxiao/";
+    EXPECT_EQ(voicePageAddress({.text = "http://example.com/v"}, page), "http://example.com/v");
+    // A body cut off by a failed read is no address, however it begins.
+    EXPECT_EQ(voicePageAddress({.text = "http://example.com/v", .error = kHttpReadFailed}, page),
+              page);
+    // 8 MiB of bytes that are no UTF-8: converted with event passes all along.
+    const HttpResult hostile{.text = "http://example.com/" + std::string(kHttpBodyLimit, '\xFF')};
+    test::EventGaps gaps;
+    EXPECT_EQ(voicePageAddress(hostile, page, [&] { gaps.pass(); }),
+              "http://example.com/" + std::string(kHttpBodyLimit, '?'));
+    EXPECT_LT(gaps.longestCpu(), test::EventGaps::kMostCpu);
+    EXPECT_LT(gaps.longestWall(), test::EventGaps::kMostWall);
 }
 
 class RecordingOpener : public UrlOpener {
@@ -101,6 +124,9 @@ TEST_F(VoiceDownloadTest, DefaultPageWhenTheFileYieldsNoAddress) {
     EXPECT_EQ(click("http://127.0.0.1:" + std::to_string(test::closedPort()) + "/url_clock.txt"),
               fallback);
     EXPECT_EQ(click(server.base() + "/missing.txt"), fallback);
+    // A body that ends before its announced length.
+    test::RawServer cut("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nhttp://example.com/cut");
+    EXPECT_EQ(click(cut.base() + "/url_clock.txt"), fallback);
 }
 
 TEST(DeployedAddressesTest, AreHttpAddresses) {

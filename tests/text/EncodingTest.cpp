@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/EventGaps.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
 
@@ -29,6 +30,70 @@ TEST(Encoding, ReplacesBadUnitsOneAtATime) {
     EXPECT_EQ(utf8ToGbk("a\xE8\x80z"), "a??z");
     // Valid characters that GBK lacks: one "?" each, whatever their UTF-8 length.
     EXPECT_EQ(utf8ToGbk("x\xF0\x9F\x98\x80y\xED\x95\x9C"), "x?y?");
+}
+
+TEST(Encoding, EveryGbkCharacterRoundTrips) {
+    int characters = 0;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            const std::u16string unicode = gbkToUtf16(pair);
+            if (unicode.size() == 1 && unicode[0] != u'\uFFFD') {
+                ++characters;
+                EXPECT_EQ(utf16ToGbk(unicode), pair);
+                EXPECT_EQ(utf8ToGbk(gbkToUtf8(pair)), pair);
+            }
+        }
+    }
+    EXPECT_GT(characters, 21000);
+    // The single byte 0x80 of code page 936 is the euro sign.
+    EXPECT_EQ(gbkToUtf8("\x80"), "\xE2\x82\xAC");
+    EXPECT_EQ(utf8ToGbk("\xE2\x82\xAC"), "\x80");
+}
+
+TEST(Encoding, Utf8ThatIsNotWellFormed) {
+    // Overlong forms, encoded surrogates, values past U+10FFFF and stray continuation bytes: one
+    // "?" per byte, and the ASCII after them survives.
+    EXPECT_EQ(utf8ToGbk("\xC0\xAF"
+                        "a"),
+              "??a");
+    EXPECT_EQ(utf8ToGbk("\xED\xA0\x80"
+                        "b"),
+              "???b");
+    EXPECT_EQ(utf8ToGbk("\xF4\x90\x80\x80"
+                        "c"),
+              "????c");
+    EXPECT_EQ(utf8ToGbk("\x80\xBF"
+                        "d\xE8"),
+              "??d?");
+}
+
+// Converting 8 MiB of bad bytes, the calling thread passes events all along: the processor time
+// it spends between two passes stays short.
+TEST(Encoding, LargeConversionsKeepEventsFlowing) {
+    const std::size_t size = 8u << 20;
+    const std::string invalid(size, '\xFF');
+    auto longestGap = [](auto convert) {
+        test::EventGaps gaps;
+        convert([&] { gaps.pass(); });
+        EXPECT_GT(gaps.passes(), 1);
+        return gaps.longestCpu();
+    };
+    Text gbk;
+    EXPECT_LT(longestGap([&](const EventPass& pass) { gbk = utf8ToGbk(invalid, pass); }),
+              test::EventGaps::kMostCpu);
+    EXPECT_EQ(gbk, std::string(size, '?'));
+    std::string utf8;
+    EXPECT_LT(longestGap([&](const EventPass& pass) { utf8 = gbkToUtf8(invalid, pass); }),
+              test::EventGaps::kMostCpu);
+    EXPECT_EQ(utf8.size(), size * 3);
+    // Through iconv (a character set without tables of our own), an eighth of the size.
+    Text other;
+    EXPECT_LT(longestGap([&](const EventPass& pass) {
+                  iconvToGbk(std::string_view(invalid).substr(0, size / 8), "UTF-8", other, pass);
+              }),
+              test::EventGaps::kMostCpu);
+    EXPECT_EQ(other, std::string(size / 8, '?'));
 }
 
 TEST(Paths, FileNamePartIsAfterTheLastSeparator) {
