@@ -1,7 +1,5 @@
 // The class store: classes saved one after another, each through config.ini, must list and load
 // as they were saved. Fields: separator, then class name and roster, pair after pair.
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -22,14 +20,7 @@ using exambell::fuzz::check;
 namespace fs = std::filesystem;
 
 const Text& configFile() {
-    static const Text made = [] {
-        // Memory-backed where there is one: every write flushes its file to the disk.
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = (base / "exambell-fuzz-XXXXXX").string();
-        check(::mkdtemp(pattern.data()) != nullptr, "a temporary folder");
-        return exambell::pathText(fs::path(pattern) / "config.ini");
-    }();
+    static const Text made = exambell::pathText(exambell::fuzz::scratchFolder() / "config.ini");
     return made;
 }
 

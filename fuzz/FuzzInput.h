@@ -7,9 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <stdlib.h>
 
 namespace exambell::fuzz {
 
@@ -48,6 +51,28 @@ inline void check(bool holds, const char* property) {
         std::fprintf(stderr, "property broken: %s\n", property);
         std::abort();
     }
+}
+
+// A folder of this process's own for files, removed when the process ends; memory-backed where
+// there is such a place, since every profile write flushes its file to the disk.
+inline const std::filesystem::path& scratchFolder() {
+    struct Folder {
+        std::filesystem::path path;
+        Folder() {
+            namespace fs = std::filesystem;
+            const fs::path base =
+                fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+            std::string pattern = (base / "exambell-fuzz-XXXXXX").string();
+            check(::mkdtemp(pattern.data()) != nullptr, "a scratch folder");
+            path = pattern;
+        }
+        ~Folder() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    };
+    static const Folder folder;
+    return folder.path;
 }
 
 }  // namespace exambell::fuzz

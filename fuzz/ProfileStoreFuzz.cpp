@@ -1,7 +1,5 @@
 // The profile store: reading arbitrary file bytes, and a write read back.
 // Fields: file content, section, key, value, fallback.
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -53,15 +51,7 @@ Text expectedRead(std::string_view value) {
 }
 
 const fs::path& folder() {
-    static const fs::path made = [] {
-        // Memory-backed where there is one: every write flushes its file to the disk.
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        std::string pattern = (base / "exambell-fuzz-XXXXXX").string();
-        check(::mkdtemp(pattern.data()) != nullptr, "a temporary folder");
-        return fs::path(pattern);
-    }();
-    return made;
+    return exambell::fuzz::scratchFolder();
 }
 
 std::string contentOf(const fs::path& file) {
