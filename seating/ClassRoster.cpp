@@ -83,7 +83,8 @@ Text ClassRoster::readStore() const {
 }
 
 bool ClassRoster::writeStore(const Text& store) const {
-    return ProfileStore::write(configFile_, kStoreSection, kStoreKey, store);
+    return ProfileStore::write(configFile_, kStoreSection, kStoreKey,
+                               ClassStore::profileValue(store));
 }
 
 void ClassRoster::listClasses() {

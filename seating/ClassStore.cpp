@@ -73,8 +73,34 @@ LoadedClass ClassStore::load(std::string_view element) {
 }
 
 bool ClassStore::breaksFormat(std::string_view name) {
-    return name.find_first_of(",\r\n") != std::string_view::npos ||
-           findText(name, kClassMarker) > 0;
+    // config.ini would cut the store at a NUL.
+    if (name.find_first_of(std::string_view(",\r\n\0", 4)) != std::string_view::npos) {
+        return true;
+    }
+    // The store puts a marker before a class name and after the last student name: the name must
+    // not hold one, nor make one with that marker ("a%class" before "%class%" reads "a" and
+    // "class%...").
+    Text after(kClassMarker);
+    after += name;
+    Text before(name);
+    before += kClassMarker;
+    return findText(after, kClassMarker, 2) > 0 ||
+           findText(before, kClassMarker) != static_cast<int>(name.size() + 1);
+}
+
+Text ClassStore::profileValue(std::string_view store) {
+    const auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    };
+    const bool quoted = store.size() >= 2 && (store.front() == '"' || store.front() == '\'') &&
+                        store.back() == store.front();
+    if (store.empty() || (!blank(store.front()) && !blank(store.back()) && !quoted)) {
+        return Text(store);
+    }
+    Text wrapped = "\"";
+    wrapped += store;
+    wrapped += '"';
+    return wrapped;
 }
 
 NameProblem ClassStore::checkStudentName(std::string_view name) {

@@ -29,7 +29,7 @@ struct ClassEntry {
 enum class NameProblem {
     None,
     TooLong,       // more than kMaxStudentNameBytes bytes
-    BreaksFormat,  // holds ",", "%class%", CR or LF, which the store text cannot keep apart
+    BreaksFormat,  // see breaksFormat: the store text could not keep it apart
 };
 
 // A roster typed into the window, checked name by name.
@@ -64,10 +64,18 @@ class ClassStore {
     static LoadedClass load(std::string_view element);
 
     static NameProblem checkStudentName(std::string_view name);
+    // A name the store text cannot keep apart from its neighbours: one holding ",", a line break,
+    // a NUL or the marker, or one that makes a marker together with a marker beside it.
     static bool breaksFormat(std::string_view name);
     // Splits a roster at the separator, skipping empty parts (names are not trimmed), and stops
     // at the first name that cannot be stored.
     static RosterCheck checkRoster(std::string_view roster, std::string_view separator);
+
+    // The store as the config.ini value that reads back as exactly the store. The profile format
+    // drops blanks around a value and one pair of matching quotes around it; a store that would
+    // lose any of them ("...,李四 ") is wrapped in double quotes, which the read takes off again.
+    // Every other store is written as it is, as before.
+    static Text profileValue(std::string_view store);
 
     // The store with the class saved: appended when its name occurs nowhere in the store;
     // otherwise the store is rebuilt without the leading marker and empty elements, and an

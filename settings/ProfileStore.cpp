@@ -9,14 +9,7 @@
 #include <string>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
+#include "settings/FileCopy.h"
 #include "text/Paths.h"
 
 namespace exambell {
@@ -172,119 +165,146 @@ class ProfileScanner {
 
     // Processes data[i...] and returns the index of the next byte to look at.
     std::size_t step(const char* data, std::size_t size, std::size_t i) {
-        unsigned char c = static_cast<unsigned char>(data[i]);
+        const auto c = static_cast<unsigned char>(data[i]);
         switch (state_) {
             case State::Lead:
-                if (c == '\n') {
-                    endLine(base_ + i + 1, true);
-                } else if (isBlank(c)) {
-                } else if (c == '[') {
-                    beginName();
-                    state_ = State::Header;
-                    kind_ = Kind::Header;
-                } else if (c == ';') {
-                    state_ = State::Skip;
-                } else if (inSection_) {
-                    beginName();
-                    state_ = State::KeyName;
-                    return i;
-                } else {
-                    state_ = State::Skip;
-                }
-                return i + 1;
+                return atLineStart(c, i);
             case State::Skip:
-            case State::SkipFindEquals: {
-                const char* end = data + size;
-                const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', size - i));
-                const char* stop = lf != nullptr ? lf : end;
-                if (state_ == State::SkipFindEquals &&
-                    std::memchr(data + i, '=', static_cast<std::size_t>(stop - (data + i)))) {
-                    kind_ = Kind::Key;
-                    state_ = State::Skip;
-                }
-                if (lf == nullptr) {
-                    return size;
-                }
-                std::size_t at = static_cast<std::size_t>(lf - data);
-                endLine(base_ + at + 1, true);
-                return at + 1;
-            }
+            case State::SkipFindEquals:
+                return skipLine(data, size, i);
             case State::Header:
-                if (c == '\n') {
-                    endLine(base_ + i + 1, true);
-                } else if (!(nameCount_ == 0 && isBlank(c))) {
-                    if (afterLead_ && isGbkTrailByte(c)) {
-                        afterLead_ = false;
-                    } else {
-                        afterLead_ = isGbkLeadByte(c);
-                        if (c == ']') {
-                            bracketEnd_ = nameLastNonBlankEnd_;
-                        }
-                    }
-                    addNameByte(c, section_.size());
-                    // Outside the sought section only a header naming it matters (inside, any
-                    // header ends it): skip the rest of a line that can no longer name it.
-                    if (!inSection_ && !nameCanMatch(section_.size()) &&
-                        (bracketEnd_ == kNone || nameLength(bracketEnd_) != section_.size())) {
-                        kind_ = Kind::Other;
-                        state_ = State::Skip;
-                    }
-                }
+                headerByte(c, i);
                 return i + 1;
             case State::KeyName:
-                if (c == '\n') {
-                    kind_ = Kind::Other;
-                    endLine(base_ + i + 1, true);
-                } else if (c == '=') {
-                    kind_ = Kind::Key;
-                    std::size_t length = nameLength(nameLastNonBlankEnd_);
-                    if (length == key_.size() &&
-                        sameName(std::string_view(nameBuffer_).substr(0, length), key_)) {
-                        keyMatched_ = true;
-                        keySpelling_ = nameBuffer_.substr(0, length);
-                        state_ = State::ValueLead;
-                    } else {
-                        state_ = State::Skip;
-                    }
-                } else {
-                    addNameByte(c, key_.size());
-                    if (!nameCanMatch(key_.size())) {
-                        state_ = State::SkipFindEquals;
-                    }
-                }
+                keyNameByte(c, i);
                 return i + 1;
             case State::ValueLead:
+                // Blanks before the value are dropped; its first byte is looked at again.
+                if (c != '\n' && !isBlank(c)) {
+                    state_ = State::Value;
+                    return i;
+                }
                 if (c == '\n') {
                     endLine(base_ + i + 1, true);
-                    return i + 1;
                 }
-                if (isBlank(c)) {
-                    return i + 1;
-                }
-                state_ = State::Value;
-                return i;
+                return i + 1;
             case State::Value:
-                if (c == '\n') {
-                    endLine(base_ + i + 1, true);
-                } else if (c == 0) {
-                    valueNulAt_ = valueCount_;
-                    state_ = State::Skip;
-                } else {
-                    // Two bytes beyond the buffer: room for an opening quote and for telling
-                    // whether the cut splits a character.
-                    if (valueCount_ < ProfileStore::kMaxValueBytes + 2) {
-                        valueBuffer_ += static_cast<char>(c);
-                    }
-                    ++valueCount_;
-                    if (!isBlank(c)) {
-                        valueLastNonBlankEnd_ = valueCount_;
-                        valueLastNonBlank_ = c;
-                    }
-                    valuePrevious_ = c;
-                }
+                valueByte(c, i);
                 return i + 1;
         }
         return i + 1;
+    }
+
+    // Before the first non-blank byte of a line: it tells what the line is. A key line's first
+    // byte is part of its name and is looked at again.
+    std::size_t atLineStart(unsigned char c, std::size_t i) {
+        if (c == '\n') {
+            endLine(base_ + i + 1, true);
+        } else if (c == '[') {
+            beginName();
+            state_ = State::Header;
+            kind_ = Kind::Header;
+        } else if (c == ';') {
+            state_ = State::Skip;
+        } else if (!isBlank(c)) {
+            if (inSection_) {
+                beginName();
+                state_ = State::KeyName;
+                return i;
+            }
+            state_ = State::Skip;
+        }
+        return i + 1;
+    }
+
+    // The rest of a line that cannot matter, up to its LF in one search. A line skipped for its
+    // key name still counts as a key (for where a new key goes) when it holds an "=".
+    std::size_t skipLine(const char* data, std::size_t size, std::size_t i) {
+        const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', size - i));
+        const std::size_t stop = lf != nullptr ? static_cast<std::size_t>(lf - data) : size;
+        if (state_ == State::SkipFindEquals && std::memchr(data + i, '=', stop - i) != nullptr) {
+            kind_ = Kind::Key;
+            state_ = State::Skip;
+        }
+        if (lf == nullptr) {
+            return size;
+        }
+        endLine(base_ + stop + 1, true);
+        return stop + 1;
+    }
+
+    // A byte of a section header after its "[". The name ends at the last "]" that is a
+    // character of its own, not the trail byte of a double-byte one.
+    void headerByte(unsigned char c, std::size_t i) {
+        if (c == '\n') {
+            endLine(base_ + i + 1, true);
+            return;
+        }
+        if (nameCount_ == 0 && isBlank(c)) {
+            return;
+        }
+        if (afterLead_ && isGbkTrailByte(c)) {
+            afterLead_ = false;
+        } else {
+            afterLead_ = isGbkLeadByte(c);
+            if (c == ']') {
+                bracketEnd_ = nameLastNonBlankEnd_;
+            }
+        }
+        addNameByte(c, section_.size());
+        // Outside the sought section only a header naming it matters (inside, any header ends
+        // it): skip the rest of a line that can no longer name it.
+        if (!inSection_ && !nameCanMatch(section_.size()) &&
+            (bracketEnd_ == kNone || nameLength(bracketEnd_) != section_.size())) {
+            kind_ = Kind::Other;
+            state_ = State::Skip;
+        }
+    }
+
+    // A byte of a key name, up to its "=".
+    void keyNameByte(unsigned char c, std::size_t i) {
+        if (c == '\n') {
+            kind_ = Kind::Other;
+            endLine(base_ + i + 1, true);
+        } else if (c == '=') {
+            kind_ = Kind::Key;
+            const std::size_t length = nameLength(nameLastNonBlankEnd_);
+            if (length == key_.size() &&
+                sameName(std::string_view(nameBuffer_).substr(0, length), key_)) {
+                keyMatched_ = true;
+                keySpelling_ = nameBuffer_.substr(0, length);
+                state_ = State::ValueLead;
+            } else {
+                state_ = State::Skip;
+            }
+        } else {
+            addNameByte(c, key_.size());
+            if (!nameCanMatch(key_.size())) {
+                state_ = State::SkipFindEquals;
+            }
+        }
+    }
+
+    // A byte of the sought key's value, from its first non-blank byte.
+    void valueByte(unsigned char c, std::size_t i) {
+        if (c == '\n') {
+            endLine(base_ + i + 1, true);
+        } else if (c == 0) {
+            valueNulAt_ = valueCount_;
+            state_ = State::Skip;
+        } else {
+            // Two bytes beyond the buffer: room for an opening quote and for telling whether the
+            // cut splits a character.
+            if (valueCount_ < ProfileStore::kMaxValueBytes + 2) {
+                valueBuffer_ += static_cast<char>(c);
+            }
+            ++valueCount_;
+            if (!isBlank(c)) {
+                valueLastNonBlankEnd_ = valueCount_;
+                valueLastNonBlank_ = c;
+            }
+            valuePrevious_ = c;
+        }
     }
 
     void beginName() {
@@ -453,164 +473,48 @@ struct Edit {
     Text insert;
 };
 
-#ifndef _WIN32
-// A temporary file in folder, created with the permissions a new file gets there.
-int createTemporary(const std::filesystem::path& target, std::filesystem::path& temporary) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target;
-        temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return -1;
-}
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = ::write(fd, data, size);
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
-// Copies bytes [from, to) of old (to = UINT64_MAX: up to its end) into fd.
-bool copyRange(std::FILE* old, std::uint64_t from, std::uint64_t to, int fd) {
-    if (!seekTo(old, from)) {
-        return false;
-    }
-    std::string chunk(kChunkBytes, '\0');
-    std::uint64_t left = to - from;
-    while (left > 0) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        std::size_t got = std::fread(chunk.data(), 1, want, old);
-        if (got > 0 && !writeAll(fd, chunk.data(), got)) {
-            return false;
-        }
-        if (got < want) {
-            return !std::ferror(old) && to == UINT64_MAX;
-        }
-        left -= got;
-    }
-    return true;
-}
-
-// Writes the edited content to a temporary file beside target, flushes it to the disk and renames
-// it over target, so that target is at every moment either the old file or the whole new one.
+// Writes the edited content beside target and renames it over target (see FileReplacement).
 bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
     // Replacing the file needs only a writable folder, but a file that may not be written (a
     // read-only file, or not ours to write) stays as it is, as the system's services keep it.
-    if (old != nullptr && ::access(target.c_str(), W_OK) != 0) {
+    if (old != nullptr && isReadOnlyFile(target)) {
         return false;
     }
-    struct stat oldInfo {};
-    if (old != nullptr && ::fstat(::fileno(old), &oldInfo) == 0 && (oldInfo.st_mode & 0222) == 0) {
-        return false;  // root may write anything: honour the read-only permission bits anyway
-    }
-    std::filesystem::path temporary;
-    int fd = createTemporary(target, temporary);
-    if (fd < 0) {
+    FileReplacement replacement(target);
+    if (!replacement.open(old)) {
         return false;
     }
-    bool ok = true;
-    if (old != nullptr) {
-        struct stat info {};
-        if (::fstat(::fileno(old), &info) == 0) {
-            // Keep the old file's permissions and, where allowed, its owner.
-            ok = ::fchmod(fd, info.st_mode & 07777) == 0;
-            if (ok && ::geteuid() == 0 && ::fchown(fd, info.st_uid, info.st_gid) != 0) {
-                // Owned by the writer instead: still the same content and permissions.
-            }
-        }
-        ok = ok && copyRange(old, 0, edit.from, fd);
-    }
-    ok = ok && writeAll(fd, edit.insert.data(), edit.insert.size());
-    if (old != nullptr) {
-        ok = ok && copyRange(old, edit.to, UINT64_MAX, fd);
-    }
-    // The content must be on the disk before the rename makes it config.ini.
-    ok = ok && ::fdatasync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
+    if (old != nullptr && !replacement.appendRange(old, 0, edit.from)) {
         return false;
     }
-    // The folder is not flushed after the rename: a crash right after it leaves the old file or
-    // the new one, each whole, and a save is many single-key writes that must stay fast.
-    return true;
+    if (!replacement.append(edit.insert)) {
+        return false;
+    }
+    if (old != nullptr && !replacement.appendRange(old, edit.to, UINT64_MAX)) {
+        return false;
+    }
+    return replacement.commit();
 }
-#else
-bool replaceFile(const std::filesystem::path& target, std::FILE* old, const Edit& edit) {
-    std::error_code ec;
-    // A read-only file stays as it is, as the system's services keep it.
-    if (old != nullptr && (std::filesystem::status(target, ec).permissions() &
-                           std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
-        return false;
-    }
-    std::filesystem::path temporary = target;
-    temporary += L".tmp";
-    bool ok = true;
-    {
-        // A temporary file left by a crash is simply overwritten.
-        File out(_wfopen(temporary.c_str(), L"wb"));
-        if (!out) {
-            return false;
-        }
-        std::string chunk(kChunkBytes, '\0');
-        auto copy = [&](std::uint64_t from, std::uint64_t to) {
-            if (!seekTo(old, from)) {
-                return false;
-            }
-            std::uint64_t left = to - from;
-            while (left > 0) {
-                std::size_t want =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-                std::size_t got = std::fread(chunk.data(), 1, want, old);
-                if (got > 0 && std::fwrite(chunk.data(), 1, got, out.get()) != got) {
-                    return false;
-                }
-                if (got < want) {
-                    return !std::ferror(old) && to == UINT64_MAX;
-                }
-                left -= got;
-            }
-            return true;
-        };
-        if (old != nullptr) {
-            ok = copy(0, edit.from);
-        }
-        ok = ok && std::fwrite(edit.insert.data(), 1, edit.insert.size(), out.get()) ==
-                       edit.insert.size();
-        if (old != nullptr) {
-            ok = ok && copy(edit.to, UINT64_MAX);
-        }
-        ok = ok && std::fflush(out.get()) == 0 && _commit(_fileno(out.get())) == 0;
-    }
-    if (ok) {
-        std::filesystem::rename(temporary, target, ec);
-        ok = !ec;
-    }
-    if (!ok) {
-        std::filesystem::remove(temporary, ec);
-    }
-    return ok;
-}
-#endif
 
-// Names and values that the line format cannot hold: a line break would start a new line of the
-// file (another key, even a section), "=" would end a key name early, and a key starting with
-// "[" or ";" would read back as a header or a comment.
+// A line break in a name or value would start a new line of the file (another key, even a
+// section).
 bool fitsOneLine(std::string_view text) {
     return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+// Whether a cleaned section name reads back from its header line: a name ending in a lone GBK
+// lead byte would take the closing "]" as its trail byte, so the header never ends, the value
+// can never be read and every later write appends another copy of the section.
+bool headerHoldsName(std::string_view name) {
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = gbkCharLength(name, i);
+        if (i + length == name.size() && length == 1 &&
+            isGbkLeadByte(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 }  // namespace
@@ -647,9 +551,12 @@ bool ProfileStore::write(std::string_view file, std::string_view section, std::s
     std::string_view sectionName = cleanName(section);
     std::string_view keyName = cleanName(key);
     value = cutAtNul(value);
+    // "=" would end the key name early, and a key starting with "[" or ";" would read back as a
+    // header or a comment.
     if (path.empty() || sectionName.empty() || keyName.empty() || !fitsOneLine(section) ||
-        !fitsOneLine(key) || !fitsOneLine(value) || keyName.find('=') != std::string_view::npos ||
-        keyName.front() == '[' || keyName.front() == ';') {
+        !fitsOneLine(key) || !fitsOneLine(value) || !headerHoldsName(sectionName) ||
+        keyName.find('=') != std::string_view::npos || keyName.front() == '[' ||
+        keyName.front() == ';') {
         return false;
     }
 

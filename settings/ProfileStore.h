@@ -29,8 +29,9 @@ class ProfileStore {
     // its spelling and the rest of the file its bytes. The new content goes to a temporary file
     // beside the old one and is renamed over it, so a failed write leaves the old file whole.
     // Returns whether the file now holds the value: false when the file cannot be replaced
-    // (read-only folder, full disk), when a name is empty, and for a section, key or value that
-    // one line cannot hold (a CR or LF anywhere, "=" in the key, a key starting with "[" or ";").
+    // (read-only folder or file, full disk), when a name is empty, and for a section, key or
+    // value that one line cannot hold (a CR or LF anywhere, "=" in the key, a key starting with
+    // "[" or ";", a section name ending in a lone GBK lead byte, which would swallow its "]").
     // A value ends at a NUL, as a C string does.
     static bool write(std::string_view file, std::string_view section, std::string_view key,
                       std::string_view value);

@@ -1,8 +1,5 @@
 #include "settings/SettingsMaintenance.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "platform/Dialogs.h"
 #include "settings/FileCopy.h"
 #include "settings/ImportView.h"
@@ -101,7 +98,7 @@ void ImportSettings::importIfNamed() {
 
 void ImportSettings::applyImport() {
     // The copy replaces config.ini only once the new file is complete, so a failure here leaves
-    // the old settings whole.
+    // the old settings whole; a read-only config.ini is refused like the save refuses it.
     if (!copyFileOver(window_.path(), configPath_)) {
         tell(kImportFailed);
         return;
@@ -112,15 +109,10 @@ void ImportSettings::applyImport() {
 }
 
 void ImportSettings::factoryReset() {
-    std::error_code ec;
-    const auto path = nativePath(configPath_);
-    const bool present = std::filesystem::exists(path, ec);
-    // A file that cannot even be looked at cannot be deleted either.
-    if (ec || present) {
-        if (ec || !std::filesystem::remove(path, ec) || ec) {
-            tell(kResetFailed);
-            return;
-        }
+    // A read-only config.ini is refused like the save refuses it.
+    if (!removeFile(configPath_)) {
+        tell(kResetFailed);
+        return;
     }
     tell(kResetDone);
     startUp_();

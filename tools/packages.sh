@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The one list of Debian packages ExamBell needs, and the installer both README commands use.
-# Usage: tools/packages.sh build|run|test   (installs what is missing; sudo when not root)
+# Usage: tools/packages.sh build|run|test|fuzz   (installs what is missing; sudo when not root)
 set -euo pipefail
 
 # To build and to run the program.
@@ -24,6 +24,10 @@ TEST_PACKAGES=(
     libcpp-httplib-dev libssl-dev openssl
     unzip
 )
+# Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.
+FUZZ_PACKAGES=(
+    clang libclang-rt-14-dev
+)
 # Only to remake the default recordings in data/ (tools/make-recordings.sh).
 RECORDING_PACKAGES=(
     espeak-ng lame sox libsox-fmt-mp3
@@ -34,8 +38,9 @@ case "${1:-build}" in
     build) ;;
     run) want+=("${RUN_PACKAGES[@]}") ;;
     test) want+=("${TEST_PACKAGES[@]}") ;;
+    fuzz) want+=("${FUZZ_PACKAGES[@]}") ;;
     recordings) want+=("${RECORDING_PACKAGES[@]}") ;;
-    *) echo "usage: $0 build|run|test|recordings" >&2; exit 2 ;;
+    *) echo "usage: $0 build|run|test|fuzz|recordings" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -235,6 +235,54 @@ TEST_F(Maintenance, ResetInAReadOnlyFolderReportsAndDoesNotReload) {
     EXPECT_EQ(main().cuePath[1]->text(), "x");
 }
 
+// A config.ini marked read-only in a folder that would let anybody replace or delete it: the
+// import and the reset refuse it with their own failure messages, as the save refuses it. The
+// actions run as an ordinary user (root would write anyway) and, as root, on the mode bits.
+TEST_F(Maintenance, ImportAndResetRefuseAReadOnlyFile) {
+    save();
+    const std::string before = configBytes();
+    const fs::path config = folder.path() / "config.ini";
+    fs::permissions(config, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder.path(), fs::perms::all);
+    fs::permissions(elsewhere.path(), fs::perms::all);
+    const fs::path source = prepared("config.ini");
+    fs::permissions(source, fs::perms::others_read, fs::perm_options::add);
+    main().cuePath[1]->setText("x");
+    ImportWindow& window = openImport();
+    dialogs.clear();
+    const auto asOrdinaryUser = [](const auto& action) {
+        const bool root = geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(seteuid(65534), 0);
+        }
+        action();
+        if (root) {
+            ASSERT_EQ(seteuid(0), 0);
+        }
+    };
+    for (const bool ordinary : {true, false}) {
+        SCOPED_TRACE(ordinary ? "ordinary user" : "this user");
+        const auto importIt = [&] { drop(window, {source}, &window); };
+        const auto resetIt = [&] { click(window.resetButton->widget()); };
+        if (ordinary) {
+            asOrdinaryUser(importIt);
+            asOrdinaryUser(resetIt);
+        } else {
+            importIt();
+            resetIt();
+        }
+        EXPECT_EQ(dialogs.texts(),
+                  (std::vector<std::string>{"设置失败，请以管理员身份运行本程序",
+                                            "重置错误，请以管理员身份运行本程序"}));
+        dialogs.clear();
+        EXPECT_EQ(configBytes(), before);
+        EXPECT_EQ(fs::status(config).permissions(),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        EXPECT_EQ(main().cuePath[1]->text(), "x");
+        EXPECT_TRUE(window.isVisible());
+    }
+}
+
 TEST(ImportName, OnlyConfigIniAfterTheLastSeparator) {
     EXPECT_TRUE(checkImportName("/home/office/config.ini"));
     EXPECT_FALSE(checkImportName("config.ini"));

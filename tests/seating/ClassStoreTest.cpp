@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/ProfileStore.h"
+#include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
+#include "text/Paths.h"
 
 namespace exambell {
 namespace {
@@ -68,7 +71,37 @@ TEST(ClassStoreTest, NamesThatWouldBreakTheStoreAreRefused) {
         EXPECT_EQ(ClassStore::checkStudentName(name), NameProblem::BreaksFormat) << name;
     }
     EXPECT_FALSE(ClassStore::breaksFormat(g("张三，李四")));  // a full-width comma is only text
-    EXPECT_FALSE(ClassStore::breaksFormat("%class"));
+    // Names that make a marker with the marker the store puts after or before them.
+    for (const Text& name : {Text("a%class"), Text("%class"), Text("class%x"), Text("class%")}) {
+        EXPECT_TRUE(ClassStore::breaksFormat(name)) << name;
+    }
+    for (const Text& name : {Text("%clas"), Text("lass%"), Text("%"), Text("class"), Text("")}) {
+        EXPECT_FALSE(ClassStore::breaksFormat(name)) << name;
+    }
+    // 一班 with 张三,a%class then 二班 would have listed a class named "class%二班".
+    const RosterCheck roster = ClassStore::checkRoster(g("张三,a%class"), ",");
+    EXPECT_EQ(roster.problem, NameProblem::BreaksFormat);
+    EXPECT_EQ(roster.offendingName, "a%class");
+}
+
+// The store goes through config.ini as one value, whose blanks at the ends and one pair of
+// matching quotes the profile format drops: such a store is protected by quotes of its own.
+TEST(ClassStoreTest, TheStoreComesBackFromConfigIniIntact) {
+    test::TempFolder folder;
+    const Text ini = joinPath(folder.text(), "config.ini");
+    for (const Text& store :
+         {g("%class%一班,张三,李四 "), Text("\"A,p\""), Text("'A,p'"), Text(" A,p%class%B,q"),
+          Text("\tA,p\t"), Text("\"A,p"), Text("\"\""), Text("'"), g("%class%一班,张三"), Text()}) {
+        ASSERT_TRUE(ProfileStore::write(ini, "Class_", "Student", ClassStore::profileValue(store)));
+        EXPECT_EQ(ProfileStore::read(ini, "Class_", "Student", ""), store) << store;
+    }
+    // An ordinary store is written as it always was, so older files and this one read alike.
+    EXPECT_EQ(ClassStore::profileValue(g("%class%一班,张三")), g("%class%一班,张三"));
+    EXPECT_EQ(ClassStore::profileValue(g("一班,李四 ")), g("\"一班,李四 \""));
+    // The longest store the window accepts still fits the read buffer with its quotes.
+    const Text longest = "A," + std::string(ProfileStore::kMaxValueBytes - 3, 'x') + " ";
+    ASSERT_TRUE(ProfileStore::write(ini, "Class_", "Student", ClassStore::profileValue(longest)));
+    EXPECT_EQ(ProfileStore::read(ini, "Class_", "Student", ""), longest);
 }
 
 TEST(ClassStoreTest, RosterSplitsAtTheSeparatorAndSkipsEmptyParts) {

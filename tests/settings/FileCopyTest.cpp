@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "settings/FileCopy.h"
 #include "tests/support/TempFolder.h"
@@ -31,6 +35,68 @@ TEST(FileCopy, RefusesFoldersMissingFilesAndUnwritableTargets) {
     auto source = from.write("config.ini", "new");
     EXPECT_FALSE(copyFileOver(pathText(source), pathText(to.path() / "config.ini" / "x.ini")));
     EXPECT_EQ(to.read("config.ini"), "old");
+}
+
+TEST(FileCopy, KeepsThePermissionsOfTheReplacedFile) {
+    test::TempFolder from, to;
+    auto source = from.write("config.ini", "new");
+    const fs::path target = to.write("config.ini", "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(copyFileOver(pathText(source), pathText(target)));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(temporaryFor(target)));
+}
+
+// Runs body in a child process as the ordinary user 65534 and returns its exit code (99 when
+// the rights cannot be changed). Root writes and deletes anything: only an ordinary user shows
+// that a read-only file is refused by our own check, not by the system.
+int asOrdinaryUser(const std::function<bool()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(99);
+        }
+        ::_exit(body() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+// Import and reset leave a read-only config.ini alone, as the save does, even where the folder
+// would let them replace or delete it.
+TEST(FileCopy, ImportAndResetRefuseAReadOnlyFile) {
+    test::TempFolder from, to;
+    const fs::path source = from.write("config.ini", "new");
+    const fs::path target = to.write("config.ini", "old");
+    const Text targetText = pathText(target);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_TRUE(isReadOnlyFile(target));
+    // As whoever runs the test (root too).
+    EXPECT_FALSE(copyFileOver(pathText(source), targetText));
+    EXPECT_FALSE(removeFile(targetText));
+    EXPECT_EQ(to.read("config.ini"), "old");
+
+    // As an ordinary user in a folder everybody may write to.
+    fs::permissions(to.path(), fs::perms::all);
+    fs::permissions(from.path(), fs::perms::all);
+    fs::permissions(source, fs::perms::others_read, fs::perm_options::add);
+    const int imported = asOrdinaryUser([&] { return copyFileOver(pathText(source), targetText); });
+    ASSERT_NE(imported, 99) << "could not drop privileges";
+    EXPECT_EQ(imported, 0);
+    EXPECT_EQ(asOrdinaryUser([&] { return removeFile(targetText); }), 0);
+    EXPECT_EQ(to.read("config.ini"), "old");
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(to.path()), fs::directory_iterator()), 1);
+
+    // Writable again: both work, and a missing file counts as reset.
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(copyFileOver(pathText(source), targetText));
+    EXPECT_EQ(to.read("config.ini"), "new");
+    EXPECT_TRUE(removeFile(targetText));
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(removeFile(targetText));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "settings/FileCopy.h"
 #include "settings/ProfileStore.h"
 #include "tests/support/TempFolder.h"
 #include "text/Paths.h"
@@ -246,6 +247,13 @@ TEST_F(ProfileStoreTest, RefusesWhatOneLineCannotHold) {
     // A NUL ends a value as it ends a C string.
     EXPECT_TRUE(write("a", "x", std::string("2\0junk", 6)));
     EXPECT_EQ(content(), "[a]\r\nx=2\r\n");
+    // A section name ending in a lone lead byte would take the "]" of its header as a trail
+    // byte: the header would never end and every write would append it again.
+    EXPECT_FALSE(write("abc\x81", "k", "v"));
+    EXPECT_FALSE(write("\xD2\xBB\xB0", "k", "v"));  // 一 and a lone lead byte
+    EXPECT_EQ(content(), "[a]\r\nx=2\r\n");
+    EXPECT_TRUE(write("\xD2\xBB\xB0\xE0", "k", "v"));  // 一班
+    EXPECT_EQ(read("\xD2\xBB\xB0\xE0", "k"), "v");
 }
 
 TEST_F(ProfileStoreTest, KeepsPermissionsOfTheOldFile) {
@@ -331,6 +339,55 @@ TEST_F(ProfileStoreTest, AFailedWriteSaysSoAndLeavesTheOldFileWhole) {
     std::filesystem::create_directory(other.path() / "config.ini");
     EXPECT_FALSE(ProfileStore::write(joinPath(other.text(), "config.ini"), "a", "x", "2"));
     EXPECT_EQ(ProfileStore::read(joinPath(other.text(), "config.ini"), "a", "x", "d"), "d");
+}
+
+// Saves and imports killed at arbitrary moments (-9, nothing runs after it) never leave a torn
+// config.ini, and their temporary files do not pile up: all of them use one fixed name, which
+// the next write takes over.
+TEST_F(ProfileStoreTest, KilledWritesLeaveAWholeFileAndNoPileOfTemporaries) {
+    // Big enough that a kill often lands between writing the temporary file and renaming it.
+    const std::string padding(256 * 1024, 'p');
+    const std::string imported = "[a]\r\nx=imported\r\n[b]\r\ny=" + padding + "\r\n";
+    TempFolder elsewhere;
+    const Text source = pathText(elsewhere.write("config.ini", imported));
+    given("[a]\r\nx=0\r\n[b]\r\ny=" + padding + "\r\n");
+    for (int round = 0; round < 40; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            for (int n = 1;; ++n) {
+                const bool done = n % 3 == 0 ? copyFileOver(source, ini_)
+                                             : write("a", "x", toText(round * 1000 + n));
+                const char mark = done ? 'y' : 'n';
+                if (::write(ready[1], &mark, 1) != 1) {
+                    ::_exit(1);
+                }
+            }
+        }
+        ::close(ready[1]);
+        // Let a round-dependent number of saves finish, then kill the child inside the next.
+        char mark = 0;
+        for (int finished = 0; finished <= round % 4; ++finished) {
+            ASSERT_EQ(::read(ready[0], &mark, 1), 1);
+            ASSERT_EQ(mark, 'y');
+        }
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(ready[0]);
+        ASSERT_LE(strayFiles(), 1) << "round " << round;
+        const Text value = read("a", "x");
+        EXPECT_TRUE(value == "imported" || toInteger(value) > 0) << value;
+        EXPECT_EQ(read("b", "y").size(), ProfileStore::kMaxValueBytes);
+        EXPECT_EQ(content().size() - content().find("\r\n[b]"), 11 + padding.size()) << round;
+    }
+    // The next write takes the leftover over and renames it away.
+    EXPECT_TRUE(write("a", "x", "last"));
+    EXPECT_EQ(strayFiles(), 0);
+    EXPECT_EQ(read("a", "x"), "last");
 }
 
 TEST_F(ProfileStoreTest, GarbageFilesReadWithoutHarm) {
