@@ -1,5 +1,6 @@
 #include "net/HeaderBlock.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace exambell {
@@ -31,10 +32,11 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 // Every occurrence of `sought` (ASCII, any letter case) that begins at a character start replaced
 // by `with`, in one walk over the text.
-Text replaceIgnoringCase(std::string_view text, std::string_view sought, std::string_view with) {
+Text replaceIgnoringCase(std::string_view text, std::string_view sought, std::string_view with,
+                         EventPacer* pacer = nullptr) {
     Text out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
+    for (std::size_t i = 0; i < text.size(); pacer ? pacer->step() : void()) {
         if (startsWithIgnoringCase(text.substr(i), sought)) {
             out += with;
             i += sought.size();
@@ -93,10 +95,20 @@ HeaderBlock parseHeaderBlock(std::string_view block, std::string_view cookies,
         out.status = Text(
             block.substr(kStatusStart, end == std::string_view::npos ? end : end - kStatusStart));
     }
-    out.headers = replaceIgnoringCase(block, kSetCookie, kSetCookie);
+    // Line by line: CR is never the second byte of a GBK character, so every CR LF of the block
+    // stands at a character start and the lines are the block's own characters.
+    out.headers.reserve(block.size());
     bool anyCookie = false;
     EventPacer pacer(pass);
-    for (const Text& line : splitText(out.headers, kCrLf)) {
+    for (std::size_t start = 0; start < block.size();) {
+        const std::size_t end = std::min(block.find(kCrLf, start), block.size());
+        const Text line =
+            replaceIgnoringCase(block.substr(start, end - start), kSetCookie, kSetCookie, &pacer);
+        out.headers += line;
+        if (end < block.size()) {
+            out.headers += kCrLf;
+        }
+        start = end + kCrLf.size();
         if (findText(line, kSetCookie) > 0) {
             if (std::optional<Text> cookie = cookieOf(line)) {
                 out.receivedCookies += trimBlanks(*cookie);

@@ -191,20 +191,24 @@ TEST_F(HttpRequestTest, SetCookieLinesAreCollected) {
 TEST(HeaderBlockTest, ManySetCookieLinesKeepEventsFlowing) {
     // 13,000 cookie lines in mixed case: every pair is collected, with event passes throughout.
     std::string block = "HTTP/1.1 200 OK\r\n";
+    std::string normalised = block;
     std::string expected;
     for (int i = 0; i < 13000; ++i) {
         const std::string pair = "n" + std::to_string(i) + "=" + std::to_string(i);
         block += (i % 2 ? "set-COOKIE: " : "Set-Cookie: ") + pair + "; Path=/\r\n";
+        normalised += "Set-Cookie: " + pair + "; Path=/\r\n";
         expected += (i ? "; " : "") + pair;
     }
     block += "Location: /next\r\n\r\n";
+    normalised += "Location: /next\r\n\r\n";
     EventGaps gaps;
     const HeaderBlock parsed = parseHeaderBlock(block, "", [&] { gaps.pass(); });
+    EXPECT_LT(gaps.longestCpu(), EventGaps::kMostCpu);
+    EXPECT_LT(gaps.longestWall(), EventGaps::kMostWall);
+    EXPECT_EQ(parsed.headers, normalised);
     EXPECT_EQ(parsed.status, "200 OK");
     EXPECT_EQ(parsed.receivedCookies, expected);
     EXPECT_EQ(parsed.location, "/next");
-    EXPECT_LT(gaps.longestCpu(), EventGaps::kMostCpu);
-    EXPECT_LT(gaps.longestWall(), EventGaps::kMostWall);
 
     // A GBK character whose trail byte is "s" (0x73) starts no "set-cookie" to normalise.
     EXPECT_EQ(parseHeaderBlock("HTTP/1.1 200 OK\r\nSet-Cookie: \xB0set-cookie=1\r\n\r\n", "x")
@@ -279,10 +283,10 @@ TEST_F(HttpRequestTest, PageOfInvalidBytesKeepsEventsFlowing) {
     HttpContext context;
     context.processEvents = [&] { gaps.pass(); };
     const HttpResult result = HttpRequest({.url = url("/hostile")}, context);
-    EXPECT_EQ(result.status, "200 OK");
-    EXPECT_EQ(result.text, declaration + std::string(page.size() - declaration.size(), '?'));
     EXPECT_LT(gaps.longestCpu(), EventGaps::kMostCpu);
     EXPECT_LT(gaps.longestWall(), EventGaps::kMostWall);
+    EXPECT_EQ(result.status, "200 OK");
+    EXPECT_EQ(result.text, declaration + std::string(page.size() - declaration.size(), '?'));
 }
 
 TEST_F(HttpRequestTest, BodyWithNulIsTextUpToIt) {
