@@ -182,27 +182,38 @@ void ExamRun::markMissed(const std::vector<int>& ids, MissReason reason) {
     }
 }
 
-void ExamRun::reportOutcome(PlayId play, PlayOutcome outcome, const LocalTime* startedAt) {
-    auto it =
-        std::find_if(plays_.begin(), plays_.end(), [play](const Play& p) { return p.id == play; });
-    if (it == plays_.end()) {
+const std::vector<int>* ExamRun::playRows(PlayId play) const {
+    for (const Play& p : plays_) {
+        if (p.id == play) {
+            return &p.rows;
+        }
+    }
+    return nullptr;
+}
+
+void ExamRun::reportPlayed(PlayId play, const LocalTime* startedAt) {
+    const std::vector<int>* ids = playRows(play);
+    if (ids == nullptr) {
         return;
     }
-    const std::vector<int> ids = it->rows;
-    if (outcome == PlayOutcome::Played) {
-        for (int id : ids) {
-            RunRow* r = rowById(id);
-            if (r == nullptr) {
-                continue;
-            }
+    for (int id : *ids) {
+        if (RunRow* r = rowById(id)) {
             r->progress.state = RowState::Played;
-            if (startedAt != nullptr) {
-                r->progress.playedAt = timeOfDay(*startedAt);
+            if (startedAt != nullptr || r->progress.playedAt.empty()) {
+                r->progress.playedAt = timeOfDay(startedAt != nullptr ? *startedAt : clock_.now());
             }
         }
-    } else {
-        markMissed(ids, missReasonOf(outcome));
     }
+    refresh();
+}
+
+void ExamRun::reportMissed(PlayId play, MissReason reason) {
+    const std::vector<int>* ids = playRows(play);
+    if (ids == nullptr) {
+        return;
+    }
+    const std::vector<int> copy = *ids;
+    markMissed(copy, reason);
     refresh();
 }
 

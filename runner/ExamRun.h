@@ -61,10 +61,12 @@ class ExamRun {
 
     // The play started last (0 before the first). Outcomes may come later, by this id.
     PlayId currentPlay() const { return lastPlay_; }
-    // What became of a play: a failure marks its rows missed and reports them; Played marks them
+    // What became of a play, told by the audio side when it knows: the play's rows are marked
     // played at startedAt (when the sound started later than asked, as after waiting for a
-    // device), else keeps the second the play was asked for.
-    void reportOutcome(PlayId play, PlayOutcome outcome, const LocalTime* startedAt = nullptr);
+    // device; null keeps the second the play was asked for), or missed for a reason and
+    // reported. A later word replaces an earlier one. Unknown or forgotten plays are ignored.
+    void reportPlayed(PlayId play, const LocalTime* startedAt = nullptr);
+    void reportMissed(PlayId play, MissReason reason);
 
     // Whether exam N (1 .. 4) was enabled when the run started.
     bool inRun(int exam) const;
@@ -105,6 +107,7 @@ class ExamRun {
     std::vector<RunRow> makeRows(const std::vector<ReminderRow>& rows, int exam,
                                  const Sitting& sitting);
     RunRow* rowById(int id);
+    const std::vector<int>* playRows(PlayId play) const;
     void starting(const std::vector<int>& ids);
     void dropped(const std::vector<int>& ids);
     void markMissed(const std::vector<int>& ids, MissReason reason);

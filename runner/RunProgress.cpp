@@ -5,20 +5,6 @@
 
 namespace exambell {
 
-MissReason missReasonOf(PlayOutcome outcome) {
-    switch (outcome) {
-        case PlayOutcome::FileMissing:
-            return MissReason::FileMissing;
-        case PlayOutcome::Undecodable:
-            return MissReason::Undecodable;
-        case PlayOutcome::NoAudioDevice:
-            return MissReason::NoAudioDevice;
-        case PlayOutcome::Played:
-            break;
-    }
-    return MissReason::ClockJump;
-}
-
 const Text& missReasonText(MissReason reason) {
     static const Text clockJump = utf8ToGbk("电脑休眠或时钟跳变");
     static const Text fileMissing = utf8ToGbk("文件不存在");

@@ -25,16 +25,6 @@ enum class MissReason {
     NoAudioDevice,  // no sound device could be opened
 };
 
-// What the audio side says of one play.
-enum class PlayOutcome {
-    Played,
-    FileMissing,
-    Undecodable,
-    NoAudioDevice,
-};
-
-// The reason a failed outcome stands for; Played has none (ClockJump is returned, unused).
-MissReason missReasonOf(PlayOutcome outcome);
 // The reason in words (GBK): "电脑休眠或时钟跳变", "文件不存在", "无法解码", "没有音频设备".
 const Text& missReasonText(MissReason reason);
 

@@ -129,28 +129,28 @@ TEST(ExamRun, PlayOutcomesMarkTheirRowsAndALaterSoundReplacesAMiss) {
     t.clock.advance(11 * 1000);
     // Both exams' "开考" are one play.
     ExamRun::PlayId start = t.run.currentPlay();
-    t.run.reportOutcome(start, PlayOutcome::FileMissing);
+    t.run.reportMissed(start, MissReason::FileMissing);
     EXPECT_EQ(t.rows()[0], "1 09:00:00 开考 错过：文件不存在");
     EXPECT_EQ(t.rows()[2], "3 09:00:00 开考 错过：文件不存在");
     ASSERT_EQ(t.notifier.reports.size(), 1u);
     EXPECT_EQ(t.notifier.reports[0].size(), 2u);
     EXPECT_EQ(t.notifier.reports[0][1].rowNumber, 3);
     // The same outcome again raises no second notice.
-    t.run.reportOutcome(start, PlayOutcome::FileMissing);
+    t.run.reportMissed(start, MissReason::FileMissing);
     EXPECT_EQ(t.notifier.reports.size(), 1u);
 
     t.advanceTo(9, 30, 0, 500);
     ExamRun::PlayId end = t.run.currentPlay();
     EXPECT_NE(end, start);
-    t.run.reportOutcome(end, PlayOutcome::NoAudioDevice);
+    t.run.reportMissed(end, MissReason::NoAudioDevice);
     EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 错过：没有音频设备");
     // The device is back two seconds later and the cue sounds then.
     t.clock.advance(2000);
     LocalTime later = t.clock.now();
-    t.run.reportOutcome(end, PlayOutcome::Played, &later);
+    t.run.reportPlayed(end, &later);
     EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 已播放 09:30:02");
-    t.run.reportOutcome(999, PlayOutcome::Undecodable);  // unknown plays are ignored
-    t.run.reportOutcome(start, PlayOutcome::Undecodable);
+    t.run.reportMissed(999, MissReason::Undecodable);  // unknown plays are ignored
+    t.run.reportMissed(start, MissReason::Undecodable);
     EXPECT_EQ(t.rows()[0], "1 09:00:00 开考 错过：无法解码");
     EXPECT_EQ(t.notifier.reports.size(), 3u);
 }
