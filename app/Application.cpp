@@ -4,6 +4,7 @@
 
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
+#include "ui/RunProgressAdapter.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
 #include "seating/SeatingController.h"
@@ -46,9 +47,10 @@ Application::Application(const Platform& platform)
     run.savedFlag = [this] { return settings_->savedFlag(); };
     run.saveSettings = [this] { settings_->saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
-    run.playCue = [this](int cue) { cueAudio_->playCue(cue); };
+    run.playCue = [this](int cue) { playDueCue(cue); };
+    runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
     run_ = std::make_unique<RunController>(*main_, *platform_.clock, *platform_.dialogs,
-                                           *platform_.audio, std::move(run));
+                                           *platform_.audio, std::move(run), runProgress_.get());
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
     main_->runButton->setPictures(pictures.runIdle, pictures.runActive);
     main_->picture->setPicture(pictures.card);
@@ -60,7 +62,8 @@ Application::Application(const Platform& platform)
                           [this] { return settings_->savedFlag(); },
                           [this] { settings_->saveSettings(); },
                           [this] { settings_->saveExamSettings(); },
-                          [this](int cue) { cueAudio_->playCue(cue); }});
+                          [this](int cue) { playDueCue(cue); }},
+            runProgress_.get());
     }
     bindMainWindow();
 }
@@ -68,7 +71,17 @@ Application::Application(const Platform& platform)
 Application::~Application() {
     // The tick and the cue rows go before the window they work on.
     run_.reset();
+    runProgress_.reset();
     cueAudio_.reset();
+}
+
+void Application::playDueCue(int cue) {
+    // A file gone since the start is said at once; the audio output is still asked, so what it
+    // does with a missing file stays its own.
+    if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
+        run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
+    }
+    cueAudio_->playCue(cue);
 }
 
 void Application::bindMainWindow() {

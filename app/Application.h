@@ -18,6 +18,7 @@ class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
 class RunController;
+class RunProgressAdapter;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
@@ -67,11 +68,14 @@ class Application {
     void bindImportWindow(ImportWindow& window);
     // The save button: a save during a run asks first and pauses the run.
     void saveWithPause();
+    // A due cue of the run: played through the cue rows like its test button.
+    void playDueCue(int cue);
 
     Platform platform_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
+    std::unique_ptr<RunProgressAdapter> runProgress_;  // the run's progress on the window
     std::unique_ptr<RunController> run_;
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
     QPointer<SeatingWindow> seating_;

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "runner/CueSchedule.h"
+#include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -40,27 +41,44 @@ const Text& dayName(int weekday) {
     return names.at(static_cast<std::size_t>(std::clamp(weekday, 0, 6)));
 }
 
+const Text& shiftRangeText() {
+    static const Text text = utf8ToGbk("平移的分钟数须在-720到720之间");
+    return text;
+}
+
 // The schedule of a start holds at least one line of more than three bytes.
 constexpr std::size_t kShortestSchedule = 4;
 
 }  // namespace
 
 RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
-                             const AudioOutput& audio, RunOperations operations)
+                             const AudioOutput& audio, RunOperations operations,
+                             RunProgressView* progress)
     : window_(window),
       clock_(clock),
       dialogs_(dialogs),
       operations_(std::move(operations)),
-      scheduler_(
+      progressView_(progress),
+      progress_(progress ? std::make_unique<RunProgressPresenter>(*progress) : nullptr),
+      run_(
           clock, audio,
           [this](int cue) {
               if (operations_.playCue) {
                   operations_.playCue(cue);
               }
           },
-          [this] { runEnded(); }),
+          [this] { runEnded(); }, progress_.get()),
       ticker_(clock, [this] { onClockTick(); }) {
     connect(window_.runButton, &ImageButton::clicked, this, &RunController::toggleRun);
+    connect(window_.shiftButton, &Button::clicked, this, &RunController::shiftChosenExam);
+    run_.setChanged([this] {
+        if (progress_) {
+            progress_->showMarks(run_);
+        }
+    });
+    if (progress_) {
+        progress_->clear();
+    }
     ticker_.start();
 }
 
@@ -152,7 +170,10 @@ void RunController::pauseSequence() {
     ImageButton& button = *window_.runButton;
     // Cues still waiting for their turn are dropped; what is sounding plays to its end.
     active_ = false;
-    scheduler_.stop();
+    run_.stop();
+    if (progress_) {
+        progress_->clear();
+    }
     window_.setWindowWidth(MainWindow::kNarrowWidth);
     button.setTooltip(startTooltip());
     button.setDisabled(true);
@@ -186,7 +207,7 @@ void RunController::waitOneMillisecond() {
     loop.exec();
 }
 
-Text RunController::buildSchedule() {
+ExamSettings RunController::readExams() const {
     ExamSettings exams;
     for (int n = 1; n <= kExamCount; ++n) {
         ExamSetting& e = exams[static_cast<std::size_t>(n - 1)];
@@ -195,6 +216,10 @@ Text RunController::buildSchedule() {
         e.start = window_.examStart[n]->text();
         e.duration = window_.examDuration[n]->text();
     }
+    return exams;
+}
+
+CueSettings RunController::readCues() const {
     CueSettings cues;
     for (int n = 1; n <= kCueCount; ++n) {
         CueSetting& c = cues[static_cast<std::size_t>(n - 1)];
@@ -202,9 +227,11 @@ Text RunController::buildSchedule() {
         c.caption = window_.cueEnabled[n]->caption();
         c.path = window_.cuePath[n]->text();
     }
-    const LocalTime now = clock_.now();
-    scheduleSecond_ = localEpochSeconds(now);
-    return exambell::buildSchedule(exams, cues, now.hour * 60 + now.minute);
+    return cues;
+}
+
+Text RunController::buildSchedule() {
+    return run_.plan(readExams(), readCues(), clock_.now());
 }
 
 void RunController::fillReminderList(const Text& schedule) {
@@ -217,22 +244,82 @@ void RunController::fillReminderList(const Text& schedule) {
         list.setCell(r, 3, row.caption);
         list.setCell(r, 4, row.fileName);
     }
+    if (progress_) {
+        progress_->forgetMarks();
+    }
 }
 
 void RunController::buildPendingCues() {
-    const ReportList& list = *window_.reminderList;
-    std::vector<ReminderRow> rows;
-    for (int r = 0; r < list.rowCount(); ++r) {
-        rows.push_back(ReminderRow{list.cell(r, 0), list.cell(r, 1), list.cell(r, 2),
-                                   list.cell(r, 3), list.cell(r, 4)});
-    }
-    CueSettings cues;
-    for (int n = 1; n <= kCueCount; ++n) {
-        cues[static_cast<std::size_t>(n - 1)].caption = MainWindow::cueCaption(n);
-    }
-    scheduler_.stop();
-    scheduler_.pendingCues().rebuild(rows, cues, scheduleSecond_);
+    // The rows of the list are the rows of the plan (fillReminderList made them from its text).
+    run_.begin();
     active_ = true;
+    if (progress_) {
+        const LocalTime now = clock_.now();
+        progress_->showMarks(run_);
+        progress_->showCountdown(run_, now);
+        progress_->showShiftChoices(run_, readExams());
+        progress_->showEdits(run_, readExams(), readCues());
+    }
+}
+
+void RunController::showRows() {
+    ReportList& list = *window_.reminderList;
+    list.deleteAllRows();
+    for (const RunRow& r : run_.rows()) {
+        const int i = list.addRow();
+        list.setCell(i, 0, r.row.number);
+        list.setCell(i, 1, r.row.subject);
+        list.setCell(i, 2, r.row.time);
+        list.setCell(i, 3, r.row.caption);
+        list.setCell(i, 4, r.row.fileName);
+    }
+    if (progress_) {
+        progress_->forgetMarks();
+        progress_->showMarks(run_);
+    }
+}
+
+bool RunController::shiftExam(int exam, int minutes) {
+    if (!active_ || exam < 1 || exam > kExamCount) {
+        return false;
+    }
+    const ExamSettings exams = readExams();
+    const LocalTime now = clock_.now();
+    const ExamRun::Shift shift =
+        run_.shiftExam(exam, minutes, exams[static_cast<std::size_t>(exam - 1)], readCues(), now);
+    if (!shift.done) {
+        return false;
+    }
+    // The start box keeps the new time, so a save writes it.
+    window_.examStart[exam]->setText(shift.start);
+    window_.examEnd[exam]->setCaption(
+        endTimeCaption(toInteger(shift.start.substr(0, 2)), toInteger(shift.start.substr(3, 2)),
+                       toInteger(exams[static_cast<std::size_t>(exam - 1)].duration)));
+    showRows();
+    if (progress_) {
+        progress_->showCountdown(run_, now);
+        progress_->showEdits(run_, readExams(), readCues());
+    }
+    return true;
+}
+
+void RunController::shiftChosenExam() {
+    if (!progress_ || !active_) {
+        return;
+    }
+    RunProgressView& view = *progressView_;
+    const std::int64_t minutes = toInteger(view.shiftMinutes());
+    if (minutes < -MainWindow::kMaxShiftMinutes || minutes > MainWindow::kMaxShiftMinutes) {
+        dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None, &window_);
+        return;
+    }
+    shiftExam(view.shiftChoice(), static_cast<int>(minutes));
+}
+
+void RunController::noteEdits() {
+    if (progress_) {
+        progress_->showEdits(run_, readExams(), readCues());
+    }
 }
 
 void RunController::onClockTick() {
@@ -249,7 +336,12 @@ void RunController::onClockTick() {
     if (!runState() || !active_) {
         return;
     }
-    scheduler_.tick(now);
+    run_.tick(now);
+    if (progress_ && active_) {
+        progress_->showMarks(run_);
+        progress_->showCountdown(run_, now);
+        noteEdits();
+    }
 }
 
 void RunController::runEnded() {

@@ -9,10 +9,14 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "runner/CueScheduler.h"
+#include "runner/ExamRun.h"
+#include "runner/RunProgressPresenter.h"
+#include "runner/RunProgressView.h"
 #include "runner/SecondTicker.h"
 #include "ui/MainWindow.h"
 
@@ -38,9 +42,11 @@ class RunController : public QObject {
     // The button's slide: 3 px per step, one step per millisecond.
     static constexpr int kSlideStep = 3;
 
-    // Starts the one-second tick at once; it runs for the life of the controller.
+    // Starts the one-second tick at once; it runs for the life of the controller. progress,
+    // when given, shows how the run goes (marks, countdown, notices, late start) and must
+    // outlive the controller.
     RunController(MainWindow& window, Clock& clock, Dialogs& dialogs, const AudioOutput& audio,
-                  RunOperations operations);
+                  RunOperations operations, RunProgressView* progress = nullptr);
     ~RunController() override;
 
     // The checked state of the run button: true while a run is active or starting.
@@ -61,8 +67,24 @@ class RunController : public QObject {
     // Rebuilds PendingCues from the reminder list.
     void buildPendingCues();
 
-    const PendingCues& pendingCues() const { return scheduler_.pendingCues(); }
-    const CueScheduler& scheduler() const { return scheduler_; }
+    const PendingCues& pendingCues() const { return run_.scheduler().pendingCues(); }
+    const CueScheduler& scheduler() const { return run_.scheduler(); }
+    const ExamRun& examRun() const { return run_; }
+
+    // Late start: moves the exam chosen in the late-start controls by the minutes typed there;
+    // its start box and end label show the new times, the reminder list its new rows.
+    void shiftChosenExam();
+    // Moves exam N (1..4) of the active run by minutes; false when refused.
+    bool shiftExam(int exam, int minutes);
+    // Shows beside the list whether edits of the exams wait for the next start.
+    void noteEdits();
+
+    // What became of the play of a due cue, as the audio side tells it (see ExamRun).
+    ExamRun::PlayId currentPlay() const { return run_.currentPlay(); }
+    void reportPlayed(ExamRun::PlayId play, const LocalTime* startedAt = nullptr) {
+        run_.reportPlayed(play, startedAt);
+    }
+    void reportMissed(ExamRun::PlayId play, MissReason reason) { run_.reportMissed(play, reason); }
     // True from the moment the pending cues are built until the pause sequence begins.
     bool scheduleActive() const { return active_; }
 
@@ -73,14 +95,18 @@ class RunController : public QObject {
     void slideRunButton(int target);
     void waitOneMillisecond();
     void runEnded();
+    ExamSettings readExams() const;
+    CueSettings readCues() const;
+    void showRows();
 
     MainWindow& window_;
     Clock& clock_;
     Dialogs& dialogs_;
     RunOperations operations_;
-    CueScheduler scheduler_;
+    RunProgressView* progressView_;
+    std::unique_ptr<RunProgressPresenter> progress_;  // null without a view
+    ExamRun run_;
     SecondTicker ticker_;
-    std::int64_t scheduleSecond_ = 0;  // local second at which the schedule was read
     bool active_ = false;
     bool inToggle_ = false;
     bool toggleAgain_ = false;
