@@ -309,7 +309,7 @@ void RunController::shiftChosenExam() {
     }
     RunProgressView& view = *progressView_;
     const std::int64_t minutes = toInteger(view.shiftMinutes());
-    if (minutes < -MainWindow::kMaxShiftMinutes || minutes > MainWindow::kMaxShiftMinutes) {
+    if (minutes < -kMaxShiftMinutes || minutes > kMaxShiftMinutes) {
         dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None, &window_);
         return;
     }

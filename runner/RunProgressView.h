@@ -10,6 +10,9 @@
 
 namespace exambell {
 
+// The largest move of an exam by a late start, either way, in minutes.
+inline constexpr int kMaxShiftMinutes = 720;
+
 class RunProgressView {
   public:
     virtual ~RunProgressView() = default;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include "runner/RunProgressView.h"
 #include "ui/QtText.h"
 
 namespace exambell {

@@ -94,9 +94,6 @@ class MainWindow : public Window {
     QGroupBox* examGroup = nullptr;  // 分组框1
     QGroupBox* cueGroup = nullptr;   // 分组框2
 
-    // The largest move of an exam, either way, in minutes.
-    static constexpr int kMaxShiftMinutes = 720;
-
     // The run button's idle and running left edges.
     static constexpr int kRunButtonIdleLeft = 192;
     static constexpr int kRunButtonRunningLeft = 18;

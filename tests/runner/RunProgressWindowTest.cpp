@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
 
 #include "runner/RunController.h"
@@ -71,6 +73,13 @@ class RunProgressWindow : public AppFixture {
     std::string notice() { return gbkToUtf8(main().missNotice->text()); }
     std::string caption(TransparentLabel* label) { return gbkToUtf8(label->caption()); }
     RunController& controller() { return app->runController(); }
+    // With EXAMBELL_SCREENSHOTS set to a folder, the window as it now looks goes there.
+    void screenshot(const char* name) {
+        if (const char* dir = std::getenv("EXAMBELL_SCREENSHOTS")) {
+            main().grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QString::fromUtf8(name) +
+                               QStringLiteral(".png"));
+        }
+    }
 };
 
 using Rows = std::vector<std::string>;
@@ -139,6 +148,9 @@ TEST_F(RunProgressWindow, ATwentyMinuteStallMarksTheCuesItSkippedAndRaisesTheNot
               "数学 08:55:00 开考前5分钟（电脑休眠或时钟跳变）");
     EXPECT_TRUE(dialogs.texts().empty());
     EXPECT_TRUE(audio.plays().empty());
+    main().examDuration[1]->setText("100");
+    clock.advance(1000);
+    screenshot("run-progress");
 }
 
 TEST_F(RunProgressWindow, WhatTheAudioSideReportsMarksTheRowOfThatPlay) {
