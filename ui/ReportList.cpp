@@ -1,6 +1,8 @@
 #include "ui/ReportList.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "ui/QtText.h"
