@@ -2,9 +2,10 @@
 
 #include <array>
 
+#include "app/ImportWindowBinder.h"
+#include "app/MainWindowBinder.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
-#include "ui/RunProgressAdapter.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
 #include "seating/SeatingController.h"
@@ -14,7 +15,9 @@
 #include "text/Paths.h"
 #include "ui/ImportWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowAdapter.h"
 #include "ui/Pictures.h"
+#include "ui/RunProgressAdapter.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {
@@ -40,8 +43,10 @@ constexpr std::array<int, 3> kFirstRunCues = {4, 5, 6};
 Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
-      settings_(std::make_unique<SettingsFile>(*main_, *platform_.dialogs, platform_.programDir)),
-      cueAudio_(std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs)) {
+      form_(std::make_unique<MainWindowAdapter>(*main_)),
+      settings_(std::make_unique<SettingsFile>(*form_, *platform_.dialogs, platform_.programDir)),
+      cueAudio_(std::make_unique<CueAudio>(*form_, main_->fileDialog, *platform_.audio,
+                                           *platform_.dialogs)) {
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
     run.savedFlag = [this] { return settings_->savedFlag(); };
@@ -49,31 +54,18 @@ Application::Application(const Platform& platform)
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
     run.playCue = [this](int cue) { playDueCue(cue); };
     runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
-    run_ = std::make_unique<RunController>(*main_, *platform_.clock, *platform_.dialogs,
+    run_ = std::make_unique<RunController>(*form_, *form_, *platform_.clock, *platform_.dialogs,
                                            *platform_.audio, std::move(run), runProgress_.get());
+    examFieldChecks_ = std::make_unique<ExamFieldChecks>(*form_, *platform_.dialogs);
+    download_ = std::make_unique<VoiceDownloadButton>(*main_->downloadButton, *platform_.urlOpener);
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
     main_->runButton->setPictures(pictures.runIdle, pictures.runActive);
     main_->picture->setPicture(pictures.card);
-    if (platform_.clock && platform_.audio) {
-        cueAudio_ = std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs);
-        run_ = std::make_unique<RunController>(
-            *main_, *platform_.clock, *platform_.dialogs, *platform_.audio,
-            RunOperations{[this] { return settings_->checkCueFiles(); },
-                          [this] { return settings_->savedFlag(); },
-                          [this] { settings_->saveSettings(); },
-                          [this] { settings_->saveExamSettings(); },
-                          [this](int cue) { playDueCue(cue); }},
-            runProgress_.get());
-    }
-    bindMainWindow();
+    binder_ = std::make_unique<MainWindowBinder>(*main_, *this, *run_, *cueAudio_,
+                                                 *examFieldChecks_, *download_);
 }
 
-Application::~Application() {
-    // The tick and the cue rows go before the window they work on.
-    run_.reset();
-    runProgress_.reset();
-    cueAudio_.reset();
-}
+Application::~Application() = default;
 
 void Application::playDueCue(int cue) {
     // A file gone since the start is said at once; the audio output is still asked, so what it
@@ -82,22 +74,6 @@ void Application::playDueCue(int cue) {
         run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
     }
     cueAudio_->playCue(cue);
-}
-
-void Application::bindMainWindow() {
-    MainWindow& w = *main_;
-    examFieldChecks_ = std::make_unique<ExamFieldChecks>(w, *platform_.dialogs);
-    for (int n = 1; n <= kExamCount; ++n) {
-        QObject::connect(w.examEnabled[n], &CheckBox::clicked, w.examEnabled[n],
-                         [this, n] { applyExamVisibility(n); });
-    }
-    QObject::connect(w.tipAuthor, &CheckBox::clicked, w.tipAuthor, [this] { showTipPicture(); });
-    QObject::connect(w.saveButton, &Button::clicked, w.saveButton, [this] { saveWithPause(); });
-    QObject::connect(w.importButton, &Button::clicked, w.importButton,
-                     [this] { openImportWindow(); });
-    QObject::connect(w.seatingButton, &Button::clicked, w.seatingButton,
-                     [this] { openSeatingWindow(); });
-    bindVoiceDownloadButton(w, *platform_.urlOpener);
 }
 
 void Application::startUp() {
@@ -159,7 +135,9 @@ void Application::openImportWindow() {
     // Modal without a nested event loop: the main window takes no input while it is open,
     // and the clock keeps ticking.
     import_->setWindowModality(Qt::ApplicationModal);
-    bindImportWindow(*import_);
+    // The binder belongs to the window and goes with it.
+    new ImportWindowBinder(*import_, *platform_.dialogs, platform_.programDir,
+                           settings_->configPath(), [this] { startUp(); });
     import_->show();
 }
 
@@ -176,11 +154,6 @@ void Application::bindSeatingWindow(SeatingWindow& window) {
     // exists first writes the cue settings, so that the new file starts out whole.
     new SeatingController(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
                           settings_->configPath(), [this] { settings_->saveCueSettings(); });
-}
-
-void Application::bindImportWindow(ImportWindow& window) {
-    new ImportSettings(window, *platform_.dialogs, platform_.programDir, settings_->configPath(),
-                       [this] { startUp(); });
 }
 
 void Application::saveWithPause() {

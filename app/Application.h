@@ -1,7 +1,7 @@
 #pragma once
-// The whole program: the platform seams it is given, the main window, the process-wide state,
-// and the bindings of control events to operations. main.cpp builds it with the real seams;
-// tests build it with fakes in a temporary program folder.
+// The whole program: the platform seams it is given, the main window, the operations built on
+// it and their binders (MainWindowBinder, ImportWindowBinder). main.cpp builds it with the real
+// seams; tests build it with fakes in a temporary program folder.
 
 #include <QPointer>
 #include <memory>
@@ -17,12 +17,15 @@ class Dialogs;
 class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
+class MainWindowAdapter;
+class MainWindowBinder;
 class RunController;
 class RunProgressAdapter;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
 class UrlOpener;
+class VoiceDownloadButton;
 
 // What the program needs from its platform, wired here and nowhere else. Every seam must be
 // set and outlive the Application.
@@ -60,24 +63,27 @@ class Application {
     // The open windows, or nullptr.
     SeatingWindow* seatingWindow() const;
     ImportWindow* importWindow() const;
-
-  private:
-    void bindMainWindow();
-    // A new window's creation handler and the bindings of its controls.
-    void bindSeatingWindow(SeatingWindow& window);
-    void bindImportWindow(ImportWindow& window);
     // The save button: a save during a run asks first and pauses the run.
     void saveWithPause();
     // A due cue of the run: played through the cue rows like its test button.
     void playDueCue(int cue);
 
+  private:
+    // A new window's creation handler and the bindings of its controls.
+    void bindSeatingWindow(SeatingWindow& window);
+
+    // Destroyed in reverse order: the binder first, so that no event reaches an operation that
+    // is going, and the window last.
     Platform platform_;
     std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<MainWindowAdapter> form_;
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
     std::unique_ptr<RunProgressAdapter> runProgress_;  // the run's progress on the window
     std::unique_ptr<RunController> run_;
-    std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
+    std::unique_ptr<ExamFieldChecks> examFieldChecks_;
+    std::unique_ptr<VoiceDownloadButton> download_;
+    std::unique_ptr<MainWindowBinder> binder_;
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

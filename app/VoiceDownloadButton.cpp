@@ -1,10 +1,8 @@
 #include "app/VoiceDownloadButton.h"
 
 #include <QEventLoop>
-#include <QPointer>
 
 #include "ui/Button.h"
-#include "ui/MainWindow.h"
 
 namespace exambell {
 
@@ -13,27 +11,31 @@ void processPendingEvents() {
     loop.processEvents(QEventLoop::AllEvents);
 }
 
-void bindVoiceDownloadButton(MainWindow& main, UrlOpener& opener, HttpContext context,
-                             VoiceDownloadAddresses addresses) {
-    if (!context.processEvents) {
-        context.processEvents = processPendingEvents;
+VoiceDownloadButton::VoiceDownloadButton(Button& button, UrlOpener& opener, HttpContext context,
+                                         VoiceDownloadAddresses addresses)
+    : button_(&button),
+      opener_(opener),
+      context_(std::move(context)),
+      addresses_(std::move(addresses)) {
+    if (!context_.processEvents) {
+        context_.processEvents = processPendingEvents;
     }
-    Button* button = main.downloadButton;
-    QObject::connect(button, &Button::clicked, button, [button, &opener, context, addresses] {
-        if (button->disabled()) {
-            return;
-        }
-        // Copies: the window and with it this connection may go away while events run.
-        const HttpContext requestContext = context;
-        const VoiceDownloadAddresses requestAddresses = addresses;
-        UrlOpener& browser = opener;
-        QPointer<Button> guard(button);
-        button->setDisabled(true);
-        openVoiceDownloadPage(browser, requestContext, requestAddresses);
-        if (guard) {
-            guard->setDisabled(false);
-        }
-    });
+}
+
+void VoiceDownloadButton::download() {
+    if (!button_ || button_->disabled()) {
+        return;
+    }
+    // Copies: the window, and with it this operation, may go away while events run.
+    const HttpContext requestContext = context_;
+    const VoiceDownloadAddresses requestAddresses = addresses_;
+    UrlOpener& browser = opener_;
+    QPointer<Button> guard = button_;
+    guard->setDisabled(true);
+    openVoiceDownloadPage(browser, requestContext, requestAddresses);
+    if (guard) {
+        guard->setDisabled(false);
+    }
 }
 
 }  // namespace exambell

@@ -1,5 +1,9 @@
 #pragma once
-// The binding of the main window's 下载语音按钮 to the voice-download page.
+// The operation of the main window's 下载语音按钮: opens the voice-download page. The button stays
+// disabled while the request runs, so that a click among the events the request keeps
+// processing cannot start a second one. The main window's binder connects the button here.
+
+#include <QPointer>
 
 #include "net/HttpRequest.h"
 #include "net/UrlOpener.h"
@@ -7,14 +11,24 @@
 
 namespace exambell {
 
-class MainWindow;
+class Button;
 
-// Connects the download button to openVoiceDownloadPage. The button stays disabled while the
-// request runs, so that a click among the events the request keeps processing cannot start a
-// second one. An empty context.processEvents becomes processPendingEvents. `opener` must live as
-// long as the window.
-void bindVoiceDownloadButton(MainWindow& main, UrlOpener& opener, HttpContext context = {},
-                             VoiceDownloadAddresses addresses = deployedVoiceDownloadAddresses());
+class VoiceDownloadButton {
+  public:
+    // An empty context.processEvents becomes processPendingEvents. `opener` must outlive the
+    // object; the button may go away at any time.
+    VoiceDownloadButton(Button& button, UrlOpener& opener, HttpContext context = {},
+                        VoiceDownloadAddresses addresses = deployedVoiceDownloadAddresses());
+
+    // The click: does nothing while the button is disabled.
+    void download();
+
+  private:
+    QPointer<Button> button_;
+    UrlOpener& opener_;
+    HttpContext context_;
+    VoiceDownloadAddresses addresses_;
+};
 
 // One pass over the events pending for the calling thread (input, painting, due timers);
 // returns at once when there are none.

@@ -6,13 +6,13 @@
 #include <filesystem>
 
 #include "app/Application.h"
-#include "net/QtUrlOpener.h"
 #include "schedule/SdlAudioOutput.h"
 #include "seating/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
+#include "ui/QtUrlOpener.h"
 #include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {

@@ -31,9 +31,13 @@ function(exambell_add_library name)
 endfunction()
 
 # exambell_add_test(name [GUI] SOURCES ... LIBS ...)
-# GUI tests get a main that creates a QApplication on the offscreen platform.
+# GUI tests get a main that creates a QApplication on the offscreen platform; the others run
+# without one. A GUI test in a build without EXAMBELL_GUI is a mistake of its CMakeLists.txt.
 function(exambell_add_test name)
     cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+    if(T_GUI AND NOT EXAMBELL_GUI)
+        message(FATAL_ERROR "${name} needs EXAMBELL_GUI")
+    endif()
     add_executable(${name} ${T_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_link_libraries(${name} PRIVATE exambell_options exambell_test_support ${T_LIBS} GTest::gmock)

@@ -5,35 +5,14 @@
 // A schedule line holds four fields joined by ",": subject, moment "HH:MM:00", cue caption, file
 // name of the cue's audio file. Lines are joined by CR LF.
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "settings/ExamSettings.h"
 #include "text/Text.h"
 
 namespace exambell {
-
-inline constexpr int kScheduleExamCount = 4;
-inline constexpr int kScheduleCueCount = 7;
-
-// One cue row of the main window as a run reads it: check box, its caption, the path box.
-struct CueSetting {
-    bool enabled = false;
-    Text caption;
-    Text path;
-};
-// Index 0 is cue 1 ("开考前15分钟") .. index 6 is cue 7 ("每隔15分钟").
-using CueSettings = std::array<CueSetting, kScheduleCueCount>;
-
-// One exam row: check box, subject, start "HH:MM", duration ("120分钟": its leading number counts).
-struct ExamSetting {
-    bool enabled = false;
-    Text subject;
-    Text start;
-    Text duration;
-};
-using ExamSettings = std::array<ExamSetting, kScheduleExamCount>;
 
 // Minutes of the day of a start text: hour before the first ":", minute after the last ":"
 // (no ":" gives 0).

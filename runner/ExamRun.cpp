@@ -44,7 +44,7 @@ Text ExamRun::plan(const ExamSettings& exams, const CueSettings& cues, const Loc
     plays_.clear();
     planSecond_ = localEpochSeconds(now);
     const int nowMinutes = now.hour * 60 + now.minute;
-    for (int n = 0; n < kScheduleCueCount; ++n) {
+    for (int n = 0; n < kCueCount; ++n) {
         captions_[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].caption;
     }
     const Text schedule = buildSchedule(exams, cues, nowMinutes);
@@ -52,11 +52,11 @@ Text ExamRun::plan(const ExamSettings& exams, const CueSettings& cues, const Loc
     // The schedule is the exams' lines one after the other; each exam's share is as many rows
     // as its own lines make.
     std::size_t next = 0;
-    for (int e = 0; e < kScheduleExamCount; ++e) {
+    for (int e = 0; e < kExamCount; ++e) {
         const ExamSetting& exam = exams[static_cast<std::size_t>(e)];
         Sitting& sitting = sittings_[static_cast<std::size_t>(e)];
         sitting = Sitting{exam.enabled, exam.subject, exam.start, exam.duration, 0, {}};
-        for (int n = 0; n < kScheduleCueCount; ++n) {
+        for (int n = 0; n < kCueCount; ++n) {
             sitting.cueOn[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].enabled;
         }
         if (!exam.enabled) {
@@ -89,7 +89,7 @@ std::vector<RunRow> ExamRun::makeRows(const std::vector<ReminderRow>& rows, int 
         r.row = row;
         r.id = nextId_++;
         r.exam = exam;
-        for (int n = 0; n < kScheduleCueCount && r.cue == 0; ++n) {
+        for (int n = 0; n < kCueCount && r.cue == 0; ++n) {
             if (row.caption == captions_[static_cast<std::size_t>(n)]) {
                 r.cue = n + 1;
             }
@@ -268,8 +268,7 @@ Text ExamRun::countdown(const LocalTime& now) const {
 }
 
 bool ExamRun::inRun(int exam) const {
-    return exam >= 1 && exam <= kScheduleExamCount &&
-           sittings_[static_cast<std::size_t>(exam - 1)].inRun;
+    return exam >= 1 && exam <= kExamCount && sittings_[static_cast<std::size_t>(exam - 1)].inRun;
 }
 
 ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& current,
@@ -288,7 +287,7 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
     sitting.start = start;
     sitting.duration = current.duration;
     sitting.dayOffset = day;
-    for (int n = 0; n < kScheduleCueCount; ++n) {
+    for (int n = 0; n < kCueCount; ++n) {
         sitting.cueOn[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].enabled;
     }
 
@@ -370,7 +369,7 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
 }
 
 bool ExamRun::editsWaiting(const ExamSettings& current, const CueSettings& cues) const {
-    for (int e = 0; e < kScheduleExamCount; ++e) {
+    for (int e = 0; e < kExamCount; ++e) {
         const Sitting& s = sittings_[static_cast<std::size_t>(e)];
         const ExamSetting& now = current[static_cast<std::size_t>(e)];
         if (now.enabled != s.inRun) {
@@ -383,7 +382,7 @@ bool ExamRun::editsWaiting(const ExamSettings& current, const CueSettings& cues)
             toInteger(now.duration) != toInteger(s.duration)) {
             return true;
         }
-        for (int n = 0; n < kScheduleCueCount; ++n) {
+        for (int n = 0; n < kCueCount; ++n) {
             if (cues[static_cast<std::size_t>(n)].enabled != s.cueOn[static_cast<std::size_t>(n)]) {
                 return true;
             }

@@ -101,7 +101,7 @@ class ExamRun {
         Text start;
         Text duration;
         int dayOffset = 0;
-        std::array<bool, kScheduleCueCount> cueOn{};
+        std::array<bool, kCueCount> cueOn{};
     };
 
     std::vector<RunRow> makeRows(const std::vector<ReminderRow>& rows, int exam,
@@ -119,8 +119,8 @@ class ExamRun {
     MissNotifier* notifier_;
     std::function<void()> changed_;
     std::vector<RunRow> rows_;
-    std::array<Sitting, kScheduleExamCount> sittings_{};
-    std::array<Text, kScheduleCueCount> captions_{};
+    std::array<Sitting, kExamCount> sittings_{};
+    std::array<Text, kCueCount> captions_{};
     std::int64_t planSecond_ = 0;
     int nextId_ = 1;
     bool active_ = false;

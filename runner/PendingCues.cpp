@@ -49,7 +49,7 @@ void PendingCues::rebuild(const std::vector<ReminderRow>& rows, const CueSetting
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const ReminderRow& row = rows[r];
         int cue = 0;
-        for (int n = 0; n < kScheduleCueCount && cue == 0; ++n) {
+        for (int n = 0; n < kCueCount && cue == 0; ++n) {
             if (row.caption == cues[n].caption) {
                 cue = n + 1;
             }

@@ -12,8 +12,6 @@
 
 namespace exambell {
 
-static_assert(kScheduleExamCount == kExamCount && kScheduleCueCount == kCueCount);
-
 namespace {
 
 const Text& confirmStartText() {
@@ -51,10 +49,11 @@ constexpr std::size_t kShortestSchedule = 4;
 
 }  // namespace
 
-RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
+RunController::RunController(RunView& view, SettingsForm& rows, Clock& clock, Dialogs& dialogs,
                              const AudioOutput& audio, RunOperations operations,
                              RunProgressView* progress)
-    : window_(window),
+    : view_(view),
+      rows_(rows),
       clock_(clock),
       dialogs_(dialogs),
       operations_(std::move(operations)),
@@ -69,8 +68,6 @@ RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
           },
           [this] { runEnded(); }, progress_.get()),
       ticker_(clock, [this] { onClockTick(); }) {
-    connect(window_.runButton, &ImageButton::clicked, this, &RunController::toggleRun);
-    connect(window_.shiftButton, &Button::clicked, this, &RunController::shiftChosenExam);
     run_.setChanged([this] {
         if (progress_) {
             progress_->showMarks(run_);
@@ -85,11 +82,11 @@ RunController::RunController(MainWindow& window, Clock& clock, Dialogs& dialogs,
 RunController::~RunController() = default;
 
 bool RunController::runState() const {
-    return window_.runButton->checked();
+    return view_.runChecked();
 }
 
 void RunController::setRunState(bool running) {
-    window_.runButton->setChecked(running);
+    view_.setRunChecked(running);
 }
 
 void RunController::toggleRun() {
@@ -119,16 +116,15 @@ void RunController::pauseRun() {
 }
 
 void RunController::startRequest() {
-    ImageButton& button = *window_.runButton;
     if (operations_.checkCueFiles && !operations_.checkCueFiles()) {
         setRunState(false);
         return;
     }
-    button.setDisabled(true);
+    view_.setRunEnabled(false);
     if (operations_.savedFlag && !operations_.savedFlag()) {
         if (dialogs_.message(confirmStartText(), MessageButtons::YesNo, MessageIcon::None,
-                             &window_) != kYes) {
-            button.setDisabled(false);
+                             view_.dialogOwner()) != kYes) {
+            view_.setRunEnabled(true);
             setRunState(false);
             return;
         }
@@ -144,47 +140,45 @@ void RunController::startRequest() {
 }
 
 void RunController::startSequence() {
-    ImageButton& button = *window_.runButton;
-    button.setDisabled(true);
-    window_.reminderList->deleteAllRows();
+    view_.setRunEnabled(false);
+    view_.clearReminders();
     const Text schedule = cleanScheduleText(deleteLeadingBlanks(buildSchedule()));
     if (schedule.size() < kShortestSchedule) {
-        dialogs_.message(nothingToRunText(), MessageButtons::Ok, MessageIcon::None, &window_);
+        dialogs_.message(nothingToRunText(), MessageButtons::Ok, MessageIcon::None,
+                         view_.dialogOwner());
         setRunState(false);
-        button.setDisabled(false);
+        view_.setRunEnabled(true);
         return;
     }
     if (operations_.saveExamSettings) {
         operations_.saveExamSettings();
     }
     fillReminderList(schedule);
-    window_.setWindowWidth(MainWindow::kWideWidth);
+    view_.setWide(true);
     buildPendingCues();
-    slideRunButton(MainWindow::kRunButtonRunningLeft);
-    window_.clockLabel->setVisible(true);
-    button.setDisabled(false);
-    button.setTooltip(pauseTooltip());
+    slideRunButton(view_.runButtonRestingLeft(true));
+    view_.setClockVisible(true);
+    view_.setRunEnabled(true);
+    view_.setRunTooltip(pauseTooltip());
 }
 
 void RunController::pauseSequence() {
-    ImageButton& button = *window_.runButton;
     // Cues still waiting for their turn are dropped; what is sounding plays to its end.
     active_ = false;
     run_.stop();
     if (progress_) {
         progress_->clear();
     }
-    window_.setWindowWidth(MainWindow::kNarrowWidth);
-    button.setTooltip(startTooltip());
-    button.setDisabled(true);
-    window_.clockLabel->setVisible(false);
-    slideRunButton(MainWindow::kRunButtonIdleLeft);
-    button.setDisabled(false);
+    view_.setWide(false);
+    view_.setRunTooltip(startTooltip());
+    view_.setRunEnabled(false);
+    view_.setClockVisible(false);
+    slideRunButton(view_.runButtonRestingLeft(false));
+    view_.setRunEnabled(true);
 }
 
 void RunController::slideRunButton(int target) {
-    ImageButton& button = *window_.runButton;
-    const int from = button.left();
+    const int from = view_.runButtonLeft();
     const int direction = target < from ? -1 : 1;
     // The loop moves in whole steps until it has passed the target, then snaps onto it. The
     // position follows the elapsed time (a step per millisecond), so a slow wait does not
@@ -195,10 +189,10 @@ void RunController::slideRunButton(int target) {
     int done = 0;
     while (done < steps) {
         done = std::clamp(static_cast<int>(elapsed.elapsed()), done + 1, steps);
-        button.setLeft(from + direction * kSlideStep * done);
+        view_.setRunButtonLeft(from + direction * kSlideStep * done);
         waitOneMillisecond();
     }
-    button.setLeft(target);
+    view_.setRunButtonLeft(target);
 }
 
 void RunController::waitOneMillisecond() {
@@ -207,42 +201,13 @@ void RunController::waitOneMillisecond() {
     loop.exec();
 }
 
-ExamSettings RunController::readExams() const {
-    ExamSettings exams;
-    for (int n = 1; n <= kExamCount; ++n) {
-        ExamSetting& e = exams[static_cast<std::size_t>(n - 1)];
-        e.enabled = window_.examEnabled[n]->checked();
-        e.subject = window_.examSubject[n]->text();
-        e.start = window_.examStart[n]->text();
-        e.duration = window_.examDuration[n]->text();
-    }
-    return exams;
-}
-
-CueSettings RunController::readCues() const {
-    CueSettings cues;
-    for (int n = 1; n <= kCueCount; ++n) {
-        CueSetting& c = cues[static_cast<std::size_t>(n - 1)];
-        c.enabled = window_.cueEnabled[n]->checked();
-        c.caption = window_.cueEnabled[n]->caption();
-        c.path = window_.cuePath[n]->text();
-    }
-    return cues;
-}
-
 Text RunController::buildSchedule() {
-    return run_.plan(readExams(), readCues(), clock_.now());
+    return run_.plan(rows_.exams(), rows_.cues(), clock_.now());
 }
 
 void RunController::fillReminderList(const Text& schedule) {
-    ReportList& list = *window_.reminderList;
     for (const ReminderRow& row : reminderRows(schedule)) {
-        const int r = list.addRow();
-        list.setCell(r, 0, row.number);
-        list.setCell(r, 1, row.subject);
-        list.setCell(r, 2, row.time);
-        list.setCell(r, 3, row.caption);
-        list.setCell(r, 4, row.fileName);
+        view_.addReminder(row);
     }
     if (progress_) {
         progress_->forgetMarks();
@@ -255,23 +220,18 @@ void RunController::buildPendingCues() {
     active_ = true;
     if (progress_) {
         const LocalTime now = clock_.now();
+        const ExamSettings exams = rows_.exams();
         progress_->showMarks(run_);
         progress_->showCountdown(run_, now);
-        progress_->showShiftChoices(run_, readExams());
-        progress_->showEdits(run_, readExams(), readCues());
+        progress_->showShiftChoices(run_, exams);
+        progress_->showEdits(run_, exams, rows_.cues());
     }
 }
 
 void RunController::showRows() {
-    ReportList& list = *window_.reminderList;
-    list.deleteAllRows();
+    view_.clearReminders();
     for (const RunRow& r : run_.rows()) {
-        const int i = list.addRow();
-        list.setCell(i, 0, r.row.number);
-        list.setCell(i, 1, r.row.subject);
-        list.setCell(i, 2, r.row.time);
-        list.setCell(i, 3, r.row.caption);
-        list.setCell(i, 4, r.row.fileName);
+        view_.addReminder(r.row);
     }
     if (progress_) {
         progress_->forgetMarks();
@@ -283,42 +243,43 @@ bool RunController::shiftExam(int exam, int minutes) {
     if (!active_ || exam < 1 || exam > kExamCount) {
         return false;
     }
-    const ExamSettings exams = readExams();
+    ExamSettings exams = rows_.exams();
+    ExamSetting& moved = exams[static_cast<std::size_t>(exam - 1)];
     const LocalTime now = clock_.now();
-    const ExamRun::Shift shift =
-        run_.shiftExam(exam, minutes, exams[static_cast<std::size_t>(exam - 1)], readCues(), now);
+    const ExamRun::Shift shift = run_.shiftExam(exam, minutes, moved, rows_.cues(), now);
     if (!shift.done) {
         return false;
     }
     // The start box keeps the new time, so a save writes it.
-    window_.examStart[exam]->setText(shift.start);
-    window_.examEnd[exam]->setCaption(
-        endTimeCaption(toInteger(shift.start.substr(0, 2)), toInteger(shift.start.substr(3, 2)),
-                       toInteger(exams[static_cast<std::size_t>(exam - 1)].duration)));
+    moved.start = shift.start;
+    rows_.setExams(exams);
+    rows_.setExamEnd(
+        exam, endTimeCaption(toInteger(shift.start.substr(0, 2)),
+                             toInteger(shift.start.substr(3, 2)), toInteger(moved.duration)));
     showRows();
     if (progress_) {
         progress_->showCountdown(run_, now);
-        progress_->showEdits(run_, readExams(), readCues());
+        progress_->showEdits(run_, exams, rows_.cues());
     }
     return true;
 }
 
 void RunController::shiftChosenExam() {
-    if (!progress_ || !active_) {
+    if (progressView_ == nullptr || !active_) {
         return;
     }
-    RunProgressView& view = *progressView_;
-    const std::int64_t minutes = toInteger(view.shiftMinutes());
+    const std::int64_t minutes = toInteger(progressView_->shiftMinutes());
     if (minutes < -kMaxShiftMinutes || minutes > kMaxShiftMinutes) {
-        dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None, &window_);
+        dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None,
+                         view_.dialogOwner());
         return;
     }
-    shiftExam(view.shiftChoice(), static_cast<int>(minutes));
+    shiftExam(progressView_->shiftChoice(), static_cast<int>(minutes));
 }
 
 void RunController::noteEdits() {
     if (progress_) {
-        progress_->showEdits(run_, readExams(), readCues());
+        progress_->showEdits(run_, rows_.exams(), rows_.cues());
     }
 }
 
@@ -331,7 +292,7 @@ void RunController::onClockTick() {
     caption += twoDigits(now.minute);
     caption += ':';
     caption += twoDigits(now.second);
-    window_.clockLabel->setCaption(caption);
+    view_.setClockCaption(caption);
     // Ticks inside the waits of a start that has not built its cues yet play nothing.
     if (!runState() || !active_) {
         return;

@@ -5,9 +5,8 @@
 //
 // The run button works like a check box: a click flips its checked state (runState) and then
 // calls toggleRun, which treats checked as a start request and unchecked as a pause request. The
-// controller connects the button itself; app/ must not connect it again.
+// main window's binder (app/) connects the button to toggleRun.
 
-#include <QObject>
 #include <functional>
 #include <memory>
 
@@ -17,8 +16,9 @@
 #include "runner/ExamRun.h"
 #include "runner/RunProgressPresenter.h"
 #include "runner/RunProgressView.h"
+#include "runner/RunView.h"
 #include "runner/SecondTicker.h"
-#include "ui/MainWindow.h"
+#include "settings/SettingsForm.h"
 
 namespace exambell {
 
@@ -36,18 +36,21 @@ struct RunOperations {
     std::function<void(int cue)> playCue;
 };
 
-class RunController : public QObject {
-    Q_OBJECT
+class RunController {
   public:
     // The button's slide: 3 px per step, one step per millisecond.
     static constexpr int kSlideStep = 3;
 
-    // Starts the one-second tick at once; it runs for the life of the controller. progress,
+    // Starts the one-second tick at once; it runs for the life of the controller. The view and
+    // the rows are the main window's; they and the seams must outlive the controller. progress,
     // when given, shows how the run goes (marks, countdown, notices, late start) and must
-    // outlive the controller.
-    RunController(MainWindow& window, Clock& clock, Dialogs& dialogs, const AudioOutput& audio,
-                  RunOperations operations, RunProgressView* progress = nullptr);
-    ~RunController() override;
+    // outlive the controller too.
+    RunController(RunView& view, SettingsForm& rows, Clock& clock, Dialogs& dialogs,
+                  const AudioOutput& audio, RunOperations operations,
+                  RunProgressView* progress = nullptr);
+    ~RunController();
+    RunController(const RunController&) = delete;
+    RunController& operator=(const RunController&) = delete;
 
     // The checked state of the run button: true while a run is active or starting.
     bool runState() const;
@@ -64,7 +67,7 @@ class RunController : public QObject {
     Text buildSchedule();
     // Appends one reminder-list row per line of a cleaned schedule text.
     void fillReminderList(const Text& schedule);
-    // Rebuilds PendingCues from the reminder list.
+    // Rebuilds PendingCues from the rows of the reminder list (those the schedule just read).
     void buildPendingCues();
 
     const PendingCues& pendingCues() const { return run_.scheduler().pendingCues(); }
@@ -85,8 +88,6 @@ class RunController : public QObject {
         run_.reportPlayed(play, startedAt);
     }
     void reportMissed(ExamRun::PlayId play, MissReason reason) { run_.reportMissed(play, reason); }
-    // True from the moment the pending cues are built until the pause sequence begins.
-    bool scheduleActive() const { return active_; }
 
   private:
     void startRequest();
@@ -95,11 +96,10 @@ class RunController : public QObject {
     void slideRunButton(int target);
     void waitOneMillisecond();
     void runEnded();
-    ExamSettings readExams() const;
-    CueSettings readCues() const;
     void showRows();
 
-    MainWindow& window_;
+    RunView& view_;
+    SettingsForm& rows_;
     Clock& clock_;
     Dialogs& dialogs_;
     RunOperations operations_;
@@ -107,6 +107,7 @@ class RunController : public QObject {
     std::unique_ptr<RunProgressPresenter> progress_;  // null without a view
     ExamRun run_;
     SecondTicker ticker_;
+    // True from the moment the pending cues are built until the pause sequence begins.
     bool active_ = false;
     bool inToggle_ = false;
     bool toggleAgain_ = false;

@@ -43,7 +43,7 @@ void RunProgressPresenter::showEdits(const ExamRun& run, const ExamSettings& exa
 void RunProgressPresenter::showShiftChoices(const ExamRun& run, const ExamSettings& exams) {
     std::vector<RunProgressView::ExamChoice> choices;
     if (run.active()) {
-        for (int n = 1; n <= kScheduleExamCount; ++n) {
+        for (int n = 1; n <= kExamCount; ++n) {
             if (run.inRun(n)) {
                 choices.push_back({exams[static_cast<std::size_t>(n - 1)].subject, n});
             }

@@ -1,7 +1,6 @@
 #include "schedule/CueAudio.h"
 
 #include "text/Paths.h"
-#include "ui/Button.h"
 
 namespace exambell {
 
@@ -21,21 +20,17 @@ Text fileNameOf(const Text& path) {
     return fileNamePart(path);
 }
 
-CueAudio::CueAudio(MainWindow& window, AudioOutput& audio, Dialogs& dialogs, QObject* parent)
-    : QObject(parent), window_(window), audio_(audio), dialogs_(dialogs) {
-    for (int n = 1; n <= kCueCount; ++n) {
-        connect(window_.cueChoose[n], &Button::clicked, this, [this, n] { chooseCueFile(n); });
-        connect(window_.cueTest[n], &Button::clicked, this, [this, n] { playCue(n); });
-    }
-    connect(window_.stopButton, &Button::clicked, this, &CueAudio::stopAllAudio);
-}
+CueAudio::CueAudio(SettingsForm& rows, FileDialog& fileDialog, AudioOutput& audio, Dialogs& dialogs)
+    : rows_(rows), fileDialog_(fileDialog), audio_(audio), dialogs_(dialogs) {}
 
 void CueAudio::chooseCueFile(int cue) {
     if (!isCue(cue)) {
         return;
     }
-    if (window_.fileDialog.openFile(dialogs_)) {
-        window_.cuePath[cue]->setText(window_.fileDialog.fileName());
+    if (fileDialog_.openFile(dialogs_)) {
+        CueSettings cues = rows_.cues();
+        cues[static_cast<std::size_t>(cue - 1)].path = fileDialog_.fileName();
+        rows_.setCues(cues);
     }
 }
 
@@ -44,7 +39,7 @@ void CueAudio::playCue(int cue) {
         return;
     }
     audio_.stopAllAudio();
-    const Text path = window_.cuePath[cue]->text();
+    const Text path = rows_.cues()[static_cast<std::size_t>(cue - 1)].path;
     if (findText(fileNameOf(path), kCompressedMark, 1, true) > 0) {
         audio_.playCompressedFile(path);
     } else {

@@ -1,25 +1,25 @@
 #pragma once
 // The cue rows' audio: choosing a cue's file (修改N), test-playing it (试听N) and the stop button
-// (停止播放按钮). The constructor connects those buttons; app/ must not connect them again. The
-// runner plays a due cue through playCue as well.
-
-#include <QObject>
+// (停止播放按钮). The main window's binder (app/) connects those buttons here; the runner plays a
+// due cue through playCue as well.
 
 #include "platform/Dialogs.h"
+#include "platform/FileDialog.h"
 #include "schedule/AudioOutput.h"
+#include "settings/SettingsForm.h"
 #include "text/Text.h"
-#include "ui/MainWindow.h"
 
 namespace exambell {
 
-// The file name of a path: the text after its last separator; "" when it has none.
+// The file name of a path: the text after its last separator; "" when it has none. The reminder
+// list's 铃声 column and the choice of player both follow this rule.
 Text fileNameOf(const Text& path);
 
-class CueAudio : public QObject {
-    Q_OBJECT
+class CueAudio {
   public:
-    // The window, the audio output and the dialogs must outlive the object.
-    CueAudio(MainWindow& window, AudioOutput& audio, Dialogs& dialogs, QObject* parent = nullptr);
+    // The rows, the shared file dialog (通用对话框1), the audio output and the dialogs must
+    // outlive the object.
+    CueAudio(SettingsForm& rows, FileDialog& fileDialog, AudioOutput& audio, Dialogs& dialogs);
 
     // 修改N: shows the shared file dialog; a confirmed file's full path goes into cue N's path
     // box, a cancel leaves the box as it is. The chosen file is not examined.
@@ -32,7 +32,8 @@ class CueAudio : public QObject {
     void stopAllAudio();
 
   private:
-    MainWindow& window_;
+    SettingsForm& rows_;
+    FileDialog& fileDialog_;
     AudioOutput& audio_;
     Dialogs& dialogs_;
 };

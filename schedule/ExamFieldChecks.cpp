@@ -4,17 +4,8 @@
 
 namespace exambell {
 
-ExamFieldChecks::ExamFieldChecks(MainWindow& main, Dialogs& dialogs)
-    : main_(main), dialogs_(dialogs) {
-    for (int row = 1; row <= kExamCount; ++row) {
-        connect(main.examStart[row], &EditBox::focusLost, this,
-                [this, row] { normaliseStartTime(row); });
-        connect(main.examDuration[row], &EditBox::focusLost, this,
-                [this, row] { normaliseDuration(row); });
-        connect(main.examSubject[row], &EditBox::focusLost, this,
-                [this, row] { checkSubject(row); });
-    }
-}
+ExamFieldChecks::ExamFieldChecks(SettingsForm& rows, Dialogs& dialogs)
+    : rows_(rows), dialogs_(dialogs) {}
 
 // While a check runs, further focus losses are not checked. A message box takes the focus from
 // the control that has just received it (the focus had already moved on when the check started),
@@ -23,8 +14,8 @@ ExamFieldChecks::ExamFieldChecks(MainWindow& main, Dialogs& dialogs)
 // first, or bounce the focus between two refused boxes. That control is checked when the
 // operator leaves it later.
 template <typename Check>
-void ExamFieldChecks::guarded(Check check) {
-    if (checking_) {
+void ExamFieldChecks::guarded(int row, Check check) {
+    if (checking_ || row < 1 || row > kExamCount) {
         return;
     }
     checking_ = true;
@@ -33,17 +24,16 @@ void ExamFieldChecks::guarded(Check check) {
 }
 
 void ExamFieldChecks::show(std::string_view message) {
-    dialogs_.message(Text(message), MessageButtons::Ok, MessageIcon::None, &main_);
+    dialogs_.message(Text(message), MessageButtons::Ok, MessageIcon::None, rows_.dialogOwner());
 }
 
 void ExamFieldChecks::normaliseStartTime(int row) {
-    guarded([&] {
-        EditBox& box = *main_.examStart[row];
-        const Text before = box.text();
-        FieldCheck result = normaliseStartTimeText(before);
-        if (result.text != before) {
-            box.setText(result.text);
-        }
+    guarded(row, [&] {
+        ExamSettings exams = rows_.exams();
+        Text& start = exams[static_cast<std::size_t>(row - 1)].start;
+        const FieldCheck result = normaliseStartTimeText(start);
+        start = result.text;
+        rows_.setExams(exams);
         if (result.refused) {
             show(kStartTimeFormatMessage);
         }
@@ -51,27 +41,25 @@ void ExamFieldChecks::normaliseStartTime(int row) {
 }
 
 void ExamFieldChecks::normaliseDuration(int row) {
-    guarded([&] {
-        EditBox& box = *main_.examDuration[row];
-        const Text before = box.text();
-        FieldCheck result = normaliseDurationText(before);
+    guarded(row, [&] {
+        ExamSettings exams = rows_.exams();
+        Text& duration = exams[static_cast<std::size_t>(row - 1)].duration;
+        const FieldCheck result = normaliseDurationText(duration);
         if (result.refused) {
             show(kDurationMissingMessage);
-            box.setFocus();
+            rows_.focusExamField(row, ExamField::Duration);
             return;
         }
-        if (result.text != before) {
-            box.setText(result.text);
-        }
+        duration = result.text;
+        rows_.setExams(exams);
     });
 }
 
 void ExamFieldChecks::checkSubject(int row) {
-    guarded([&] {
-        EditBox& box = *main_.examSubject[row];
-        if (checkSubjectText(box.text()).refused) {
+    guarded(row, [&] {
+        if (checkSubjectText(rows_.exams()[static_cast<std::size_t>(row - 1)].subject).refused) {
             show(kSubjectMissingMessage);
-            box.setFocus();
+            rows_.focusExamField(row, ExamField::Subject);
         }
     });
 }

@@ -3,20 +3,19 @@
 // subject box loses the keyboard focus (Tab, a click elsewhere, another window), its text is
 // normalised or refused with a message (schedule/ExamFields.h gives the rules).
 //
-// app/ creates one per main window, after the window and before it is shown:
-//   ExamFieldChecks checks(main, dialogs);   // connects the twelve boxes' focusLost
-// Destroying it disconnects them.
+// The main window's binder (app/) connects the twelve boxes' focusLost to these checks.
 
-#include <QObject>
+#include <string_view>
 
 #include "platform/Dialogs.h"
-#include "ui/MainWindow.h"
+#include "settings/SettingsForm.h"
 
 namespace exambell {
 
-class ExamFieldChecks : public QObject {
+class ExamFieldChecks {
   public:
-    ExamFieldChecks(MainWindow& main, Dialogs& dialogs);
+    // The rows and the dialogs must outlive the object.
+    ExamFieldChecks(SettingsForm& rows, Dialogs& dialogs);
 
     // The checks of exam row 1..4, as the boxes' focus losses run them.
     // Start box: a refused text keeps the box's text and leaves the focus where the operator
@@ -28,12 +27,12 @@ class ExamFieldChecks : public QObject {
     void checkSubject(int row);
 
   private:
-    // Runs one check unless another is under way (see the .cpp).
+    // Runs one check of exam row 1..4 unless another is under way (see the .cpp).
     template <typename Check>
-    void guarded(Check check);
+    void guarded(int row, Check check);
     void show(std::string_view message);
 
-    MainWindow& main_;
+    SettingsForm& rows_;
     Dialogs& dialogs_;
     bool checking_ = false;
 };

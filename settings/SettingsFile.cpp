@@ -4,9 +4,9 @@
 
 #include "platform/Dialogs.h"
 #include "settings/ProfileStore.h"
+#include "settings/SettingsForm.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
-#include "ui/MainWindow.h"
 
 namespace exambell {
 namespace {
@@ -59,8 +59,8 @@ Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duratio
     return kEndPrefix + computeEndTime(hour, minute, duration);
 }
 
-SettingsFile::SettingsFile(MainWindow& main, Dialogs& dialogs, Text programDir)
-    : main_(main), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFileName)) {}
+SettingsFile::SettingsFile(SettingsForm& form, Dialogs& dialogs, Text programDir)
+    : form_(form), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFileName)) {}
 
 Text SettingsFile::read(const Text& sectionName, const char* key, const Text& fallback) const {
     return ProfileStore::read(configPath_, sectionName, key, fallback);
@@ -73,41 +73,41 @@ void SettingsFile::write(const Text& sectionName, const char* key, const Text& v
 }
 
 void SettingsFile::tell(const Text& message) {
-    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, &main_);
+    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, form_.dialogOwner());
 }
 
 void SettingsFile::loadSettings() {
+    ExamSettings exams = form_.exams();
     for (int n = 1; n <= kExamCount; ++n) {
-        if (read(section(kExamSection, n), kEnabledKey, kDisabled) == kEnabled) {
-            main_.examEnabled[n]->setChecked(true);
+        ExamSetting& exam = exams[static_cast<std::size_t>(n - 1)];
+        const Text name = section(kExamSection, n);
+        if (read(name, kEnabledKey, kDisabled) == kEnabled) {
+            exam.enabled = true;
         }
+        exam.subject = read(name, kSubjectKey, kSubjectDefaults[static_cast<std::size_t>(n)]);
+        exam.start = read(name, kStartKey, kStartDefaults[static_cast<std::size_t>(n)]);
+        exam.duration = read(name, kDurationKey, kDurationDefault);
     }
-    for (int n = 1; n <= kExamCount; ++n) {
-        main_.examSubject[n]->setText(
-            read(section(kExamSection, n), kSubjectKey, kSubjectDefaults[n]));
-    }
-    for (int n = 1; n <= kExamCount; ++n) {
-        main_.examStart[n]->setText(read(section(kExamSection, n), kStartKey, kStartDefaults[n]));
-    }
-    for (int n = 1; n <= kExamCount; ++n) {
-        main_.examDuration[n]->setText(
-            read(section(kExamSection, n), kDurationKey, kDurationDefault));
-    }
+    CueSettings cues = form_.cues();
     for (int n = 1; n <= kCueCount; ++n) {
-        if (read(section(kCueSection, n), kEnabledKey, kDisabled) == kEnabled) {
-            main_.cueEnabled[n]->setChecked(true);
+        CueSetting& cue = cues[static_cast<std::size_t>(n - 1)];
+        const Text name = section(kCueSection, n);
+        if (read(name, kEnabledKey, kDisabled) == kEnabled) {
+            cue.enabled = true;
         }
+        cue.path = read(name, kPathKey, kPathDefault);
     }
-    for (int n = 1; n <= kCueCount; ++n) {
-        main_.cuePath[n]->setText(read(section(kCueSection, n), kPathKey, kPathDefault));
-    }
+    form_.setExams(exams);
+    form_.setCues(cues);
 }
 
 bool SettingsFile::checkCueFiles() {
+    const CueSettings cues = form_.cues();
     for (int n = 1; n <= kCueCount; ++n) {
-        if (main_.cueEnabled[n]->checked() && !fileExists(main_.cuePath[n]->text())) {
-            tell(MainWindow::cueCaption(n) + kCueFileMissing);
-            main_.cuePath[n]->setFocus();
+        const CueSetting& cue = cues[static_cast<std::size_t>(n - 1)];
+        if (cue.enabled && !fileExists(cue.path)) {
+            tell(cueCaption(n) + kCueFileMissing);
+            form_.focusCuePath(n);
             return false;
         }
     }
@@ -118,40 +118,42 @@ void SettingsFile::saveCueSettings() {
     if (!checkCueFiles()) {
         return;
     }
+    const CueSettings cues = form_.cues();
     for (int n = 1; n <= kCueCount; ++n) {
-        write(section(kCueSection, n), kPathKey, main_.cuePath[n]->text());
+        write(section(kCueSection, n), kPathKey, cues[static_cast<std::size_t>(n - 1)].path);
     }
     for (int n = 1; n <= kCueCount; ++n) {
         write(section(kCueSection, n), kEnabledKey,
-              main_.cueEnabled[n]->checked() ? kEnabled : kDisabled);
+              cues[static_cast<std::size_t>(n - 1)].enabled ? kEnabled : kDisabled);
     }
 }
 
 void SettingsFile::saveExamSettings() {
     for (int n = 1; n <= kExamCount; ++n) {
-        const Text subject = main_.examSubject[n]->text();
-        const Text start = main_.examStart[n]->text();
-        const Text duration = main_.examDuration[n]->text();
+        // Read row by row: a message box shown for one row lets the operator's events run.
+        const ExamSetting exam = form_.exams()[static_cast<std::size_t>(n - 1)];
+        const Text& subject = exam.subject;
+        const Text& start = exam.start;
+        const Text& duration = exam.duration;
         const std::vector<Text> parts = splitText(start, ":");
         // A start ending in its only ":" has no minute part: refused like a start without ":".
         if (findText(start, ":") < 0 || parts.size() < 2) {
             tell(subject + kStartFormatWrong);
-            main_.examStart[n]->setFocus();
+            form_.focusExamField(n, ExamField::Start);
             return;
         }
         if (subject.empty()) {
             tell(kSubjectEmpty);
-            main_.examSubject[n]->setFocus();
+            form_.focusExamField(n, ExamField::Subject);
             return;
         }
         if (duration.empty()) {
             tell(subject + kDurationEmpty);
-            main_.examDuration[n]->setFocus();
+            form_.focusExamField(n, ExamField::Duration);
             return;
         }
-        main_.examEnd[n]->setCaption(kEndPrefix + computeEndTime(toInteger(parts[0]),
-                                                                 toInteger(parts[1]),
-                                                                 toInteger(duration)));
+        form_.setExamEnd(n, kEndPrefix + computeEndTime(toInteger(parts[0]), toInteger(parts[1]),
+                                                        toInteger(duration)));
         writeExam(subject, toText(n), parts[0], parts[1], duration);
     }
 }
@@ -167,7 +169,8 @@ void SettingsFile::writeExam(const Text& subject, const Text& number, const Text
     write(name, kStartKey, twoDigits(hourText) + ":" + twoDigits(minuteText));
     write(name, kDurationKey, durationText);
     const int n = static_cast<int>(toInteger(number));
-    const bool enabled = n >= 1 && n <= kExamCount && main_.examEnabled[n]->checked();
+    const bool enabled =
+        n >= 1 && n <= kExamCount && form_.exams()[static_cast<std::size_t>(n - 1)].enabled;
     write(name, kEnabledKey, enabled ? kEnabled : kDisabled);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The exam and cue settings in config.ini beside the program, and the operations that copy them
-// between the file and the main window's controls (the controls are the data; the file mirrors
-// them). Sections exam_1..exam_4 (subject, start_time, long_time, use_is) and music_1..music_7
-// (src, use_is); every key is read or written on its own through ProfileStore.
+// between the file and the main window's rows (SettingsForm: the controls are the data; the file
+// mirrors them). Sections exam_1..exam_4 (subject, start_time, long_time, use_is) and
+// music_1..music_7 (src, use_is); every key is read or written on its own through ProfileStore.
 //
 // savedFlag: true after a save that wrote everything and left the file present; false after
 // start-up (the start-up handler clears it) and after a failed save. The run control asks for
@@ -16,7 +16,7 @@
 namespace exambell {
 
 class Dialogs;
-class MainWindow;
+class SettingsForm;
 
 // The settings file beside the program; an imported file must bear this name too.
 inline constexpr std::string_view kConfigFileName = "config.ini";
@@ -29,7 +29,7 @@ Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duratio
 
 class SettingsFile {
   public:
-    SettingsFile(MainWindow& main, Dialogs& dialogs, Text programDir);
+    SettingsFile(SettingsForm& form, Dialogs& dialogs, Text programDir);
 
     // programDir + separator + "config.ini".
     const Text& configPath() const { return configPath_; }
@@ -59,7 +59,7 @@ class SettingsFile {
     void write(const Text& section, const char* key, const Text& value);
     void tell(const Text& message);
 
-    MainWindow& main_;
+    SettingsForm& form_;
     Dialogs& dialogs_;
     Text configPath_;
     bool savedFlag_ = false;

@@ -5,13 +5,10 @@
 
 #include "platform/Dialogs.h"
 #include "settings/FileCopy.h"
+#include "settings/ImportView.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
-#include "ui/Button.h"
-#include "ui/DropTarget.h"
-#include "ui/EditBox.h"
-#include "ui/ImportWindow.h"
 
 namespace exambell {
 namespace {
@@ -62,45 +59,40 @@ void saveWithPause(Dialogs& dialogs, const RunHooks& run,
     run.pauseRun();
 }
 
-ImportSettings::ImportSettings(ImportWindow& window, Dialogs& dialogs, Text programDir,
+ImportSettings::ImportSettings(ImportView& window, Dialogs& dialogs, Text programDir,
                                Text configPath, std::function<void()> startUp)
-    : QObject(&window),
-      window_(window),
+    : window_(window),
       dialogs_(dialogs),
       programDir_(std::move(programDir)),
       configPath_(std::move(configPath)),
       startUp_(std::move(startUp)) {
-    connect(window_.chooseButton, &Button::clicked, this, [this] { chooseImportFile(); });
-    connect(window_.resetButton, &Button::clicked, this, [this] { factoryReset(); });
-    connect(window_.dropTarget, &DropTarget::filesDropped, this,
-            [this](const Text& names) { takeDroppedFile(names); });
     prepareImportWindow();
 }
 
 void ImportSettings::prepareImportWindow() {
-    window_.dropTarget->registerWindow(&window_);
-    window_.fileDialog.setInitialFolder(programDir_);
-    window_.fileDialog.setFilter(kImportFilter);
+    window_.fileDialog().setInitialFolder(programDir_);
+    window_.fileDialog().setFilter(kImportFilter);
 }
 
 void ImportSettings::chooseImportFile() {
-    if (!window_.fileDialog.openFile(dialogs_)) {
+    FileDialog& dialog = window_.fileDialog();
+    if (!dialog.openFile(dialogs_)) {
         return;
     }
-    if (window_.fileDialog.fileName().empty()) {
+    if (dialog.fileName().empty()) {
         return;
     }
-    window_.pathEdit->setText(window_.fileDialog.fileName());
+    window_.setPath(dialog.fileName());
     importIfNamed();
 }
 
 void ImportSettings::takeDroppedFile(const Text& names) {
-    window_.pathEdit->setText(names);
+    window_.setPath(names);
     importIfNamed();
 }
 
 void ImportSettings::importIfNamed() {
-    if (checkImportName(window_.pathEdit->text())) {
+    if (checkImportName(window_.path())) {
         applyImport();
     } else {
         tell(kWrongFile);
@@ -110,7 +102,7 @@ void ImportSettings::importIfNamed() {
 void ImportSettings::applyImport() {
     // The copy replaces config.ini only once the new file is complete, so a failure here leaves
     // the old settings whole.
-    if (!copyFileOver(window_.pathEdit->text(), configPath_)) {
+    if (!copyFileOver(window_.path(), configPath_)) {
         tell(kImportFailed);
         return;
     }
@@ -135,7 +127,7 @@ void ImportSettings::factoryReset() {
 }
 
 void ImportSettings::tell(const Text& message) {
-    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, &window_);
+    dialogs_.message(message, MessageButtons::Ok, MessageIcon::None, window_.dialogOwner());
 }
 
 }  // namespace exambell

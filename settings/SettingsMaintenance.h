@@ -4,7 +4,6 @@
 // an import or a reset the main window is reloaded by running start-up again; that and the run's
 // pause live above this layer, so they arrive as callbacks.
 
-#include <QObject>
 #include <functional>
 #include <string_view>
 
@@ -13,7 +12,7 @@
 namespace exambell {
 
 class Dialogs;
-class ImportWindow;
+class ImportView;
 
 // True exactly when the text after the last path separator is "config.ini", byte for byte. A
 // text without a separator, and several dropped names (each ended by "\r\n"), are refused.
@@ -30,11 +29,12 @@ struct RunHooks {
 void saveWithPause(Dialogs& dialogs, const RunHooks& run,
                    const std::function<void()>& saveSettings);
 
-// The operations of one import-settings window, connected to its controls on construction; a
-// child of the window, so it goes when the window closes.
-class ImportSettings : public QObject {
+// The operations of one import-settings window; its binder (app/) owns it and connects the
+// window's controls to it.
+class ImportSettings {
   public:
-    ImportSettings(ImportWindow& window, Dialogs& dialogs, Text programDir, Text configPath,
+    // Prepares the window's file dialog.
+    ImportSettings(ImportView& window, Dialogs& dialogs, Text programDir, Text configPath,
                    std::function<void()> startUp);
 
     void prepareImportWindow();
@@ -47,7 +47,7 @@ class ImportSettings : public QObject {
     void importIfNamed();
     void tell(const Text& message);
 
-    ImportWindow& window_;
+    ImportView& window_;
     Dialogs& dialogs_;
     Text programDir_;
     Text configPath_;

@@ -39,6 +39,7 @@ ImportWindow::ImportWindow(QWidget* owner)
     chooseButton->setGeometry(110, 80, 142, 32);
 
     dropTarget = new DropTarget(this, gbk("拖放对象1"));
+    dropTarget->registerWindow(this);
 }
 
 }  // namespace exambell

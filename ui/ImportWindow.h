@@ -24,7 +24,7 @@ class ImportWindow : public Window {
     Button* chooseButton = nullptr;    // 修改 "点击选择文件"
     QLabel* dropHint = nullptr;        // 标签1: the drop area's hint
     FileDialog fileDialog;             // 通用对话框1
-    DropTarget* dropTarget = nullptr;  // 拖放对象1: registerWindow(this) when the window is made
+    DropTarget* dropTarget = nullptr;  // 拖放对象1, registered on the whole window
 };
 
 }  // namespace exambell

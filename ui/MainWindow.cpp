@@ -27,8 +27,6 @@ constexpr std::array<const char*, kExamCount + 1> kSubjects = {"", "数学", "�
                                                                "自习"};
 constexpr std::array<const char*, kExamCount + 1> kStarts = {"", "09:00", "13:00", "15:00",
                                                              "18:00"};
-constexpr std::array<const char*, kCueCount + 1> kCueCaptions = {
-    "", "开考前15分钟", "开考前8分钟", "开考前5分钟", "开考", "结束前15分钟", "结束", "每隔15分钟"};
 constexpr std::array<int, kExamCount + 1> kExamRowTop = {0, 44, 75, 107, 137};
 constexpr std::array<int, kCueCount + 1> kCueRowTop = {0, 24, 48, 72, 102, 131, 155, 184};
 // Typed texts of the exam boxes stop at this many GBK bytes.
@@ -47,17 +45,6 @@ TransparentLabel* heading(QWidget* parent, const char* name, const char* caption
 }
 
 }  // namespace
-
-const Text& MainWindow::cueCaption(int n) {
-    static const std::array<Text, kCueCount + 1> captions = [] {
-        std::array<Text, kCueCount + 1> all;
-        for (int i = 1; i <= kCueCount; ++i) {
-            all[static_cast<std::size_t>(i)] = gbk(kCueCaptions[static_cast<std::size_t>(i)]);
-        }
-        return all;
-    }();
-    return captions.at(static_cast<std::size_t>(n));
-}
 
 MainWindow::MainWindow(QWidget* owner)
     : Window(owner, gbk(kWindowName), gbk(kTitle), kWideWidth, kDesignHeight),

@@ -1,12 +1,13 @@
 #pragma once
 // The main window of the design, 932 x 531 (start-up narrows it to 456).
 //
-// The exam and cue settings have no record of their own: these controls ARE the data, and the
-// settings file, the save and the run read and write them directly. Every control is a typed
-// wrapper (ui/Control.h and friends) speaking GBK Text; its widget's objectName() is its design
-// name (科目1时间, 提醒路径7, 开始运行按钮, ...), and caption-less controls carry the design name
-// as accessibleName() too. Events are the wrappers' Qt signals (clicked, focusLost,
-// contentChanged, ...); app/ connects them to the operations.
+// The exam and cue settings have no store of their own: these controls ARE the data; the settings
+// file, the save and the run read and write them as records through ui/MainWindowAdapter, which
+// keeps no copy. Every control is a typed wrapper (ui/Control.h and friends) speaking GBK Text;
+// its widget's objectName() is its design name (科目1时间, 提醒路径7, 开始运行按钮, ...), and
+// caption-less controls carry the design name as accessibleName() too. Events are the wrappers' Qt
+// signals (clicked, focusLost, contentChanged, ...); app/MainWindowBinder connects them to the
+// operations.
 //
 // Numbered controls sit in 1-BASED arrays, index = the number in the design name; slot 0 is
 // unused (nullptr): examStart[2] is 科目2时间, cuePath[7] is 提醒路径7.
@@ -21,6 +22,7 @@
 #include <array>
 
 #include "platform/FileDialog.h"
+#include "settings/ExamSettings.h"
 #include "text/Text.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
@@ -37,9 +39,6 @@ class QGroupBox;
 
 namespace exambell {
 
-inline constexpr int kExamCount = 4;
-inline constexpr int kCueCount = 7;
-
 class MainWindow : public Window {
   public:
     // Widths of the window: idle (and at start-up) and while a run is active.
@@ -48,9 +47,6 @@ class MainWindow : public Window {
     static constexpr int kDesignHeight = 531;
 
     explicit MainWindow(QWidget* owner = nullptr);
-
-    // The design caption of cue N's check box (1..7), e.g. "开考" for cue 4, as GBK.
-    static const Text& cueCaption(int n);
 
     // Exam N = 1..4 (group 分组框1 "考试科目").
     std::array<CheckBox*, kExamCount + 1> examEnabled{};  // 科目N: caption-less check box

@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
 
     SystemClock clock;
     CueSettings cues;
-    for (int n = 0; n < kScheduleCueCount; ++n) {
+    for (int n = 0; n < kCueCount; ++n) {
         cues[n].caption = "cue" + std::to_string(n + 1);
     }
     int played = 0;
@@ -217,7 +217,7 @@ int main(int argc, char** argv) {
             rows.push_back(ReminderRow{
                 "", "b",
                 twoDigits(d / 3600) + ":" + twoDigits(d / 60 % 60) + ":" + twoDigits(d % 60),
-                cues[(s / kCueEvery) % kScheduleCueCount].caption, "f"});
+                cues[(s / kCueEvery) % kCueCount].caption, "f"});
         }
     }
     scheduler.pendingCues().rebuild(rows, cues, startLocal);

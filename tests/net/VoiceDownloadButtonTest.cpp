@@ -4,6 +4,7 @@
 #include <QTest>
 #include <vector>
 
+#include "app/MainWindowBinder.h"
 #include "app/VoiceDownloadButton.h"
 #include "tests/net/TestServer.h"
 #include "ui/Button.h"
@@ -44,8 +45,10 @@ TEST(VoiceDownloadButtonTest, ButtonIsDisabledWhileTheRequestRuns) {
         QTest::mouseClick(button, Qt::LeftButton);
         processPendingEvents();
     };
-    bindVoiceDownloadButton(main, opener, context,
-                            {server.base() + "/url_clock.txt", "http://sounds.example.org/"});
+    VoiceDownloadButton download(*main.downloadButton, opener, context,
+                                 {server.base() + "/url_clock.txt", "http://sounds.example.org/"});
+    QObject bindings;
+    MainWindowBinder::bindDownloadButton(main, download, bindings);
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_GT(events, 0);

@@ -9,6 +9,8 @@
 #include "tests/runner/RunnerTestData.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowAdapter.h"
 
 namespace exambell {
 namespace {
@@ -21,6 +23,9 @@ using test::u;
 class RunWindow : public ::testing::Test {
   protected:
     RunWindow() {
+        // As the main window's binder connects it.
+        QObject::connect(window.runButton, &ImageButton::clicked, &bindings,
+                         [this] { run.toggleRun(); });
         for (int n = 1; n <= kExamCount; ++n) {
             window.examEnabled[n]->setChecked(false);
         }
@@ -89,7 +94,12 @@ class RunWindow : public ::testing::Test {
     int saves = 0;
     int examSaves = 0;
     std::vector<int> played;
-    RunController run{window, clock, dialogs, audio,
+    MainWindowAdapter view{window};
+    RunController run{view,
+                      view,
+                      clock,
+                      dialogs,
+                      audio,
                       RunOperations{[this] { return cueFilesOk; }, [this] { return saved; },
                                     [this] {
                                         ++saves;
@@ -101,6 +111,7 @@ class RunWindow : public ::testing::Test {
                                         audio.playCompressedFile(window.cuePath[cue]->text());
                                         played.push_back(cue);
                                     }}};
+    QObject bindings;
 };
 
 TEST_F(RunWindow, AStartListsTheCuesPlaysThemAtTheirSecondsAndEndsByItself) {

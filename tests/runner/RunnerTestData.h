@@ -19,13 +19,13 @@ inline std::string u(std::string_view gbk) {
 
 // The seven cues with their captions and default files; the listed cues (1 .. 7) enabled.
 inline CueSettings cueSettings(std::initializer_list<int> enabled) {
-    static const char* const captions[kScheduleCueCount] = {
+    static const char* const captions[kCueCount] = {
         "开考前15分钟", "开考前8分钟", "开考前5分钟", "开考", "结束前15分钟", "结束", "每隔15分钟"};
-    static const char* const files[kScheduleCueCount] = {
+    static const char* const files[kCueCount] = {
         "01开考前15分钟.mp3", "02开考前8分钟.mp3", "03开考前5分钟.mp3", "04开考.mp3",
         "05结束前15分钟.mp3", "06结束.mp3",        "07简短铃音.mp3"};
     CueSettings cues;
-    for (int n = 0; n < kScheduleCueCount; ++n) {
+    for (int n = 0; n < kCueCount; ++n) {
         cues[n].caption = g(captions[n]);
         cues[n].path = g(std::string("/voice/") + files[n]);
     }

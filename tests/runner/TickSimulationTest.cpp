@@ -91,12 +91,12 @@ class Simulation {
             if (m == nowMinute) {
                 continue;
             }
-            int cue = m / 5 % kScheduleCueCount;
+            int cue = m / 5 % kCueCount;
             Text time = twoDigits(m / 60) + ":" + twoDigits(m % 60) + ":00";
             auto row = [&](int n) { rows += "s," + time + "," + cues_[n].caption + ",f\r\n"; };
             row(cue);
             if (m % 30 == 0) {
-                row((cue + 3) % kScheduleCueCount);
+                row((cue + 3) % kCueCount);
             }
             if (m % 60 == 0) {
                 row(cue);

@@ -10,11 +10,14 @@
 #include <deque>
 #include <thread>
 
+#include "app/MainWindowBinder.h"
 #include "schedule/SdlAudioOutput.h"
 #include "tests/schedule/TestSounds.h"
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowAdapter.h"
 
 namespace exambell {
 namespace {
@@ -84,9 +87,12 @@ class CueAudioWindow : public testing::Test {
     }
 
     MainWindow window;
+    MainWindowAdapter rows{window};
     RecordingAudio audio;
     ScriptedFileDialogs dialogs;
-    CueAudio cueAudio{window, audio, dialogs};
+    CueAudio cueAudio{rows, window.fileDialog, audio, dialogs};
+    QObject bindings;
+    bool bound = (MainWindowBinder::bindCueRows(window, cueAudio, bindings), true);
 };
 
 TEST_F(CueAudioWindow, OneRememberedFileNameForAllCuesAndCancelKeepsThePath) {
@@ -164,8 +170,11 @@ TEST(CueAudioSound, ATestPlayCutsOffTheCueThatIsSounding) {
     test::DiskAudioCapture capture(folder.path());
     SdlAudioOutput output;
     MainWindow window;
+    MainWindowAdapter rows(window);
     ScriptedFileDialogs dialogs;
-    CueAudio cueAudio(window, output, dialogs);
+    CueAudio cueAudio(rows, window.fileDialog, output, dialogs);
+    QObject bindings;
+    MainWindowBinder::bindCueRows(window, cueAudio, bindings);
     folder.write("quiet.wav", test::makeWav(0.3, 2000));
     window.cuePath[1]->setText(
         joinPath(utf8ToGbk(EXAMBELL_DATA_DIR "/语音文件库"), g("01开考前15分钟.mp3")));

@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindowBinder.h"
 #include "schedule/ExamFieldChecks.h"
 #include "text/Encoding.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowAdapter.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -90,8 +93,11 @@ class ExamFieldChecksTest : public testing::Test {
     }
 
     MainWindow main_;
+    MainWindowAdapter rows_{main_};
     ModalRecordingDialogs dialogs_;
-    ExamFieldChecks checks_{main_, dialogs_};
+    ExamFieldChecks checks_{rows_, dialogs_};
+    QObject bindings_;
+    bool bound_ = (MainWindowBinder::bindExamFields(main_, checks_, bindings_), true);
 };
 
 using Texts = std::vector<std::string>;

@@ -1,4 +1,4 @@
-#include "net/QtUrlOpener.h"
+#include "ui/QtUrlOpener.h"
 
 #include <QDesktopServices>
 #include <QString>
