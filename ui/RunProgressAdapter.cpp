@@ -11,17 +11,17 @@ void RunProgressAdapter::setReminderMark(int row, const Text& mark, RowState sta
     list.setCell(row, kMarkColumn, mark);
     ReportList::Tone tone = ReportList::Tone::Plain;
     switch (state) {
-    case RowState::Next:
-        tone = ReportList::Tone::Highlight;
-        break;
-    case RowState::Played:
-        tone = ReportList::Tone::Done;
-        break;
-    case RowState::Missed:
-        tone = ReportList::Tone::Alert;
-        break;
-    case RowState::Ahead:
-        break;
+        case RowState::Next:
+            tone = ReportList::Tone::Highlight;
+            break;
+        case RowState::Played:
+            tone = ReportList::Tone::Done;
+            break;
+        case RowState::Missed:
+            tone = ReportList::Tone::Alert;
+            break;
+        case RowState::Ahead:
+            break;
     }
     list.setRowTone(row, tone);
 }
