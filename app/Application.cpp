@@ -17,6 +17,7 @@
 #include "ui/MainWindow.h"
 #include "ui/MainWindowAdapter.h"
 #include "ui/Pictures.h"
+#include "ui/RunProgressAdapter.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {
@@ -51,9 +52,10 @@ Application::Application(const Platform& platform)
     run.savedFlag = [this] { return settings_->savedFlag(); };
     run.saveSettings = [this] { settings_->saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
-    run.playCue = [this](int cue) { cueAudio_->playCue(cue); };
+    run.playCue = [this](int cue) { playDueCue(cue); };
+    runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
     run_ = std::make_unique<RunController>(*form_, *form_, *platform_.clock, *platform_.dialogs,
-                                           *platform_.audio, std::move(run));
+                                           *platform_.audio, std::move(run), runProgress_.get());
     examFieldChecks_ = std::make_unique<ExamFieldChecks>(*form_, *platform_.dialogs);
     download_ = std::make_unique<VoiceDownloadButton>(*main_->downloadButton, *platform_.urlOpener);
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
@@ -64,6 +66,15 @@ Application::Application(const Platform& platform)
 }
 
 Application::~Application() = default;
+
+void Application::playDueCue(int cue) {
+    // A file gone since the start is said at once; the audio output is still asked, so what it
+    // does with a missing file stays its own.
+    if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
+        run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
+    }
+    cueAudio_->playCue(cue);
+}
 
 void Application::startUp() {
     MainWindow& w = *main_;

@@ -20,6 +20,7 @@ class MainWindow;
 class MainWindowAdapter;
 class MainWindowBinder;
 class RunController;
+class RunProgressAdapter;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
@@ -64,6 +65,8 @@ class Application {
     ImportWindow* importWindow() const;
     // The save button: a save during a run asks first and pauses the run.
     void saveWithPause();
+    // A due cue of the run: played through the cue rows like its test button.
+    void playDueCue(int cue);
 
   private:
     // A new window's creation handler and the bindings of its controls.
@@ -76,6 +79,7 @@ class Application {
     std::unique_ptr<MainWindowAdapter> form_;
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
+    std::unique_ptr<RunProgressAdapter> runProgress_;  // the run's progress on the window
     std::unique_ptr<RunController> run_;
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;
     std::unique_ptr<VoiceDownloadButton> download_;

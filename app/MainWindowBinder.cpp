@@ -53,6 +53,8 @@ void MainWindowBinder::bindExamFields(MainWindow& w, ExamFieldChecks& checks, QO
 void MainWindowBinder::bindRunButton(MainWindow& w, RunController& run, QObject& context) {
     // The click has flipped the button's checked state already: toggleRun reads it.
     connect(w.runButton, &ImageButton::clicked, &context, [&run] { run.toggleRun(); });
+    // 平移按钮: a late start moves the exam chosen beside it.
+    connect(w.shiftButton, &Button::clicked, &context, [&run] { run.shiftChosenExam(); });
 }
 
 void MainWindowBinder::bindDownloadButton(MainWindow& w, VoiceDownloadButton& download,

@@ -1,5 +1,7 @@
 #include "runner/CueSchedule.h"
 
+#include <algorithm>
+
 #include "text/Paths.h"
 #include "text/RegexObject.h"
 
@@ -145,12 +147,28 @@ Text examCueLines(std::string_view start, std::string_view subject, std::string_
     return main;
 }
 
+int examDayOffset(std::string_view start, std::string_view duration, int nowMinutes) {
+    const std::int64_t s = startMinutes(start);
+    const std::int64_t length = toInteger(duration);
+    // The later of start and end: a negative duration puts the end first.
+    const std::int64_t last = s + std::max<std::int64_t>(length, 0);
+    if (last - kMinutesPerDay > nowMinutes) {
+        return -1;
+    }
+    if (last > nowMinutes) {
+        return 0;
+    }
+    return s + kMinutesPerDay - nowMinutes <= kNextDayHorizonMinutes ? 1 : 0;
+}
+
 Text buildSchedule(const ExamSettings& exams, const CueSettings& cues, int nowMinutes) {
     Text text;
     for (const ExamSetting& exam : exams) {
         if (exam.enabled) {
             text += kLineBreak;
-            text += examCueLines(exam.start, exam.subject, exam.duration, cues, nowMinutes);
+            const int days = examDayOffset(exam.start, exam.duration, nowMinutes);
+            text += examCueLines(exam.start, exam.subject, exam.duration, cues,
+                                 nowMinutes - days * static_cast<int>(kMinutesPerDay));
         }
     }
     text = cleanScheduleText(deleteLeadingBlanks(text));

@@ -28,7 +28,16 @@ Text cueMoment(std::string_view start, std::int64_t offset, std::string_view dur
 Text examCueLines(std::string_view start, std::string_view subject, std::string_view duration,
                   const CueSettings& cues, int nowMinutes);
 
-// The schedule of all enabled exams, exam by exam, lines joined by single CR LF pairs.
+// Which day's sitting of an exam a run started at nowMinutes serves, in days from today: -1 when
+// yesterday's sitting runs past midnight and has not ended yet (its evening cues are not listed
+// again), +1 when today's sitting is over and tomorrow's starts within kNextDayHorizonMinutes
+// (a run started shortly before midnight for an exam shortly after it), else 0. Pass
+// nowMinutes - 1440 * offset to examCueLines to schedule that sitting.
+inline constexpr int kNextDayHorizonMinutes = 180;
+int examDayOffset(std::string_view start, std::string_view duration, int nowMinutes);
+
+// The schedule of all enabled exams, exam by exam, lines joined by single CR LF pairs; each exam
+// is scheduled for the sitting examDayOffset chooses.
 Text buildSchedule(const ExamSettings& exams, const CueSettings& cues, int nowMinutes);
 
 // Drops one leading and one trailing CR LF and joins the line breaks around blank lines.

@@ -1,5 +1,8 @@
 #include "runner/CueScheduler.h"
 
+#include <iterator>
+#include <utility>
+
 namespace exambell {
 
 CueScheduler::CueScheduler(Clock& clock, const AudioOutput& audio, PlayCue playCue,
@@ -13,11 +16,15 @@ CueScheduler::~CueScheduler() {
 void CueScheduler::tick(const LocalTime& now) {
     PendingCues::Due due = pending_.takeDue(localEpochSeconds(now), kCatchUpSeconds);
     missed_ += due.missed;
-    if (!due.cues.empty()) {
+    if (!due.missedRows.empty() && dropped_) {
+        dropped_(due.missedRows);
+    }
+    if (!due.plays.empty()) {
         // A cue that falls due sounds at its second, cutting off whatever plays; the others of
         // its second queue behind those already waiting.
-        int first = due.cues.front();
-        waiting_.insert(waiting_.end(), due.cues.begin() + 1, due.cues.end());
+        PendingCues::DueCue first = std::move(due.plays.front());
+        waiting_.insert(waiting_.end(), std::make_move_iterator(due.plays.begin() + 1),
+                        std::make_move_iterator(due.plays.end()));
         play(first);
     }
     finishIfDone();
@@ -31,9 +38,20 @@ void CueScheduler::stop() {
     }
 }
 
-void CueScheduler::play(int cue) {
+std::vector<int> CueScheduler::waitingRows() const {
+    std::vector<int> rows;
+    for (const PendingCues::DueCue& w : waiting_) {
+        rows.insert(rows.end(), w.rows.begin(), w.rows.end());
+    }
+    return rows;
+}
+
+void CueScheduler::play(const PendingCues::DueCue& cue) {
     waitingSince_ = clock_.tickCount();
-    playCue_(cue);
+    if (starting_) {
+        starting_(cue.cue, cue.rows);
+    }
+    playCue_(cue.cue);
     if (!waiting_.empty()) {
         armPoll();
     }
@@ -54,7 +72,7 @@ void CueScheduler::poll() {
         return;
     }
     if (audio_.isIdle() || clock_.tickCount() - waitingSince_ >= kMaxIdleWaitMilliseconds) {
-        int cue = waiting_.front();
+        PendingCues::DueCue cue = std::move(waiting_.front());
         waiting_.pop_front();
         play(cue);
         if (finishIfDone()) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "runner/PendingCues.h"
@@ -26,6 +27,11 @@ class CueScheduler {
 
     using PlayCue = std::function<void(int cue)>;  // cue 1 .. 7
     using Finished = std::function<void()>;
+    // The rows (PendingCue::row) a cue that is about to start stands for; called just before
+    // playCue.
+    using Starting = std::function<void(int cue, const std::vector<int>& rows)>;
+    // Rows dropped because their moment lay beyond the catch-up window.
+    using Dropped = std::function<void(const std::vector<int>& rows)>;
 
     // playCue starts a cue's sound and returns; finished is called once the last entry of the
     // run has started to play (or was dropped), the run's automatic end.
@@ -33,6 +39,12 @@ class CueScheduler {
     ~CueScheduler();
     CueScheduler(const CueScheduler&) = delete;
     CueScheduler& operator=(const CueScheduler&) = delete;
+
+    // Optional: who follows the run row by row.
+    void setProgressHooks(Starting starting, Dropped dropped) {
+        starting_ = std::move(starting);
+        dropped_ = std::move(dropped);
+    }
 
     PendingCues& pendingCues() { return pending_; }
     const PendingCues& pendingCues() const { return pending_; }
@@ -43,11 +55,13 @@ class CueScheduler {
     void stop();
 
     std::size_t waitingCount() const { return waiting_.size(); }
+    // The rows of the cues that fell due and wait for the sound before them to end.
+    std::vector<int> waitingRows() const;
     // Entries dropped since construction because their moment lay beyond the catch-up window.
     std::int64_t missedCount() const { return missed_; }
 
   private:
-    void play(int cue);
+    void play(const PendingCues::DueCue& cue);
     void armPoll();
     void poll();
     // Calls finished_ when nothing is left; returns whether it did.
@@ -57,8 +71,10 @@ class CueScheduler {
     const AudioOutput& audio_;
     PlayCue playCue_;
     Finished finished_;
+    Starting starting_;
+    Dropped dropped_;
     PendingCues pending_;
-    std::deque<int> waiting_;
+    std::deque<PendingCues::DueCue> waiting_;
     std::int64_t waitingSince_ = 0;  // tick count when the sound before the first waiting began
     Clock::TimerId pollTimer_ = 0;
     bool polling_ = false;

@@ -28,13 +28,26 @@ int secondOfDay(std::string_view time) {
     return h * 3600 + m * 60 + s;
 }
 
-void PendingCues::rebuild(const std::vector<ReminderRow>& rows, const CueSettings& cues,
-                          std::int64_t referenceSecond) {
-    entries_.clear();
+std::int64_t nextOccurrence(std::string_view time, std::int64_t referenceSecond) {
+    const int second = secondOfDay(time);
+    if (second < 0) {
+        return PendingCues::kNever;
+    }
     const std::int64_t minuteStart = referenceSecond - (referenceSecond % 60 + 60) % 60;
     const std::int64_t dayStart =
         minuteStart - (minuteStart % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
-    for (const ReminderRow& row : rows) {
+    std::int64_t due = dayStart + second;
+    if (due < minuteStart) {
+        due += kSecondsPerDay;
+    }
+    return due;
+}
+
+void PendingCues::rebuild(const std::vector<ReminderRow>& rows, const CueSettings& cues,
+                          std::int64_t referenceSecond) {
+    entries_.clear();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ReminderRow& row = rows[r];
         int cue = 0;
         for (int n = 0; n < kCueCount && cue == 0; ++n) {
             if (row.caption == cues[n].caption) {
@@ -44,15 +57,9 @@ void PendingCues::rebuild(const std::vector<ReminderRow>& rows, const CueSetting
         if (cue == 0) {
             continue;
         }
-        const int second = secondOfDay(row.time);
-        std::int64_t due = kNever;
-        if (second >= 0) {
-            due = dayStart + second;
-            if (due < minuteStart) {
-                due += kSecondsPerDay;
-            }
-        }
-        entries_.push_back(PendingCue{row.time, row.caption, cue, due});
+        entries_.push_back(PendingCue{row.time, row.caption, cue,
+                                      nextOccurrence(row.time, referenceSecond),
+                                      static_cast<int>(r)});
     }
     findEarliest();
 }
@@ -78,19 +85,27 @@ PendingCues::Due PendingCues::takeDue(std::int64_t nowSecond, std::int64_t catch
     std::stable_sort(taken.begin(), taken.end(), [](const PendingCue& a, const PendingCue& b) {
         return a.dueSecond < b.dueSecond;
     });
+    // For each taken entry, the play it joined (or -1 when it was dropped).
+    std::vector<int> playOf(taken.size(), -1);
     for (std::size_t i = 0; i < taken.size(); ++i) {
         if (nowSecond - taken[i].dueSecond > catchUpSeconds) {
             ++due.missed;
+            due.missedRows.push_back(taken[i].row);
             continue;
         }
-        bool repeated = false;
-        for (std::size_t j = 0; j < i && !repeated; ++j) {
-            repeated =
-                taken[j].dueSecond == taken[i].dueSecond && taken[j].caption == taken[i].caption;
+        for (std::size_t j = 0; j < i && playOf[i] < 0; ++j) {
+            if (playOf[j] >= 0 && taken[j].dueSecond == taken[i].dueSecond &&
+                taken[j].caption == taken[i].caption) {
+                playOf[i] = playOf[j];
+            }
         }
-        if (!repeated) {
-            due.cues.push_back(taken[i].cue);
+        if (playOf[i] >= 0) {
+            due.plays[static_cast<std::size_t>(playOf[i])].rows.push_back(taken[i].row);
+            continue;
         }
+        playOf[i] = static_cast<int>(due.plays.size());
+        due.cues.push_back(taken[i].cue);
+        due.plays.push_back(DueCue{taken[i].cue, {taken[i].row}});
     }
     return due;
 }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "runner/CueSchedule.h"
+#include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -38,27 +39,43 @@ const Text& dayName(int weekday) {
     return names.at(static_cast<std::size_t>(std::clamp(weekday, 0, 6)));
 }
 
+const Text& shiftRangeText() {
+    static const Text text = utf8ToGbk("平移的分钟数须在-720到720之间");
+    return text;
+}
+
 // The schedule of a start holds at least one line of more than three bytes.
 constexpr std::size_t kShortestSchedule = 4;
 
 }  // namespace
 
-RunController::RunController(RunView& view, const SettingsForm& rows, Clock& clock,
-                             Dialogs& dialogs, const AudioOutput& audio, RunOperations operations)
+RunController::RunController(RunView& view, SettingsForm& rows, Clock& clock, Dialogs& dialogs,
+                             const AudioOutput& audio, RunOperations operations,
+                             RunProgressView* progress)
     : view_(view),
       rows_(rows),
       clock_(clock),
       dialogs_(dialogs),
       operations_(std::move(operations)),
-      scheduler_(
+      progressView_(progress),
+      progress_(progress ? std::make_unique<RunProgressPresenter>(*progress) : nullptr),
+      run_(
           clock, audio,
           [this](int cue) {
               if (operations_.playCue) {
                   operations_.playCue(cue);
               }
           },
-          [this] { runEnded(); }),
+          [this] { runEnded(); }, progress_.get()),
       ticker_(clock, [this] { onClockTick(); }) {
+    run_.setChanged([this] {
+        if (progress_) {
+            progress_->showMarks(run_);
+        }
+    });
+    if (progress_) {
+        progress_->clear();
+    }
     ticker_.start();
 }
 
@@ -148,7 +165,10 @@ void RunController::startSequence() {
 void RunController::pauseSequence() {
     // Cues still waiting for their turn are dropped; what is sounding plays to its end.
     active_ = false;
-    scheduler_.stop();
+    run_.stop();
+    if (progress_) {
+        progress_->clear();
+    }
     view_.setWide(false);
     view_.setRunTooltip(startTooltip());
     view_.setRunEnabled(false);
@@ -182,27 +202,85 @@ void RunController::waitOneMillisecond() {
 }
 
 Text RunController::buildSchedule() {
-    const ExamSettings exams = rows_.exams();
-    const CueSettings cues = rows_.cues();
-    const LocalTime now = clock_.now();
-    scheduleSecond_ = localEpochSeconds(now);
-    return exambell::buildSchedule(exams, cues, now.hour * 60 + now.minute);
+    return run_.plan(rows_.exams(), rows_.cues(), clock_.now());
 }
 
 void RunController::fillReminderList(const Text& schedule) {
     for (const ReminderRow& row : reminderRows(schedule)) {
         view_.addReminder(row);
     }
+    if (progress_) {
+        progress_->forgetMarks();
+    }
 }
 
 void RunController::buildPendingCues() {
-    CueSettings cues;
-    for (int n = 1; n <= kCueCount; ++n) {
-        cues[static_cast<std::size_t>(n - 1)].caption = cueCaption(n);
-    }
-    scheduler_.stop();
-    scheduler_.pendingCues().rebuild(view_.reminders(), cues, scheduleSecond_);
+    // The rows of the list are the rows of the plan (fillReminderList made them from its text).
+    run_.begin();
     active_ = true;
+    if (progress_) {
+        const LocalTime now = clock_.now();
+        const ExamSettings exams = rows_.exams();
+        progress_->showMarks(run_);
+        progress_->showCountdown(run_, now);
+        progress_->showShiftChoices(run_, exams);
+        progress_->showEdits(run_, exams, rows_.cues());
+    }
+}
+
+void RunController::showRows() {
+    view_.clearReminders();
+    for (const RunRow& r : run_.rows()) {
+        view_.addReminder(r.row);
+    }
+    if (progress_) {
+        progress_->forgetMarks();
+        progress_->showMarks(run_);
+    }
+}
+
+bool RunController::shiftExam(int exam, int minutes) {
+    if (!active_ || exam < 1 || exam > kExamCount) {
+        return false;
+    }
+    ExamSettings exams = rows_.exams();
+    ExamSetting& moved = exams[static_cast<std::size_t>(exam - 1)];
+    const LocalTime now = clock_.now();
+    const ExamRun::Shift shift = run_.shiftExam(exam, minutes, moved, rows_.cues(), now);
+    if (!shift.done) {
+        return false;
+    }
+    // The start box keeps the new time, so a save writes it.
+    moved.start = shift.start;
+    rows_.setExams(exams);
+    rows_.setExamEnd(
+        exam, endTimeCaption(toInteger(shift.start.substr(0, 2)),
+                             toInteger(shift.start.substr(3, 2)), toInteger(moved.duration)));
+    showRows();
+    if (progress_) {
+        progress_->showCountdown(run_, now);
+        progress_->showEdits(run_, exams, rows_.cues());
+    }
+    return true;
+}
+
+void RunController::shiftChosenExam() {
+    if (progressView_ == nullptr || !active_) {
+        return;
+    }
+    const std::int64_t minutes = toInteger(progressView_->shiftMinutes());
+    if (minutes < -kMaxShiftMinutes || minutes > kMaxShiftMinutes) {
+        dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None,
+                         view_.dialogOwner());
+        return;
+    }
+    shiftExam(progressView_->shiftChoice(), static_cast<int>(minutes));
+}
+
+void RunController::noteEdits() {
+    if (progress_) {
+        progress_->showEdits(run_, rows_.exams(), rows_.cues());
+    }
 }
 
 void RunController::onClockTick() {
@@ -219,7 +297,12 @@ void RunController::onClockTick() {
     if (!runState() || !active_) {
         return;
     }
-    scheduler_.tick(now);
+    run_.tick(now);
+    if (progress_ && active_) {
+        progress_->showMarks(run_);
+        progress_->showCountdown(run_, now);
+        noteEdits();
+    }
 }
 
 void RunController::runEnded() {

@@ -8,10 +8,14 @@
 // main window's binder (app/) connects the button to toggleRun.
 
 #include <functional>
+#include <memory>
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "runner/CueScheduler.h"
+#include "runner/ExamRun.h"
+#include "runner/RunProgressPresenter.h"
+#include "runner/RunProgressView.h"
 #include "runner/RunView.h"
 #include "runner/SecondTicker.h"
 #include "settings/SettingsForm.h"
@@ -38,9 +42,12 @@ class RunController {
     static constexpr int kSlideStep = 3;
 
     // Starts the one-second tick at once; it runs for the life of the controller. The view and
-    // the rows are the main window's; they and the seams must outlive the controller.
-    RunController(RunView& view, const SettingsForm& rows, Clock& clock, Dialogs& dialogs,
-                  const AudioOutput& audio, RunOperations operations);
+    // the rows are the main window's; they and the seams must outlive the controller. progress,
+    // when given, shows how the run goes (marks, countdown, notices, late start) and must
+    // outlive the controller too.
+    RunController(RunView& view, SettingsForm& rows, Clock& clock, Dialogs& dialogs,
+                  const AudioOutput& audio, RunOperations operations,
+                  RunProgressView* progress = nullptr);
     ~RunController();
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
@@ -60,11 +67,27 @@ class RunController {
     Text buildSchedule();
     // Appends one reminder-list row per line of a cleaned schedule text.
     void fillReminderList(const Text& schedule);
-    // Rebuilds PendingCues from the reminder list.
+    // Rebuilds PendingCues from the rows of the reminder list (those the schedule just read).
     void buildPendingCues();
 
-    const PendingCues& pendingCues() const { return scheduler_.pendingCues(); }
-    const CueScheduler& scheduler() const { return scheduler_; }
+    const PendingCues& pendingCues() const { return run_.scheduler().pendingCues(); }
+    const CueScheduler& scheduler() const { return run_.scheduler(); }
+    const ExamRun& examRun() const { return run_; }
+
+    // Late start: moves the exam chosen in the late-start controls by the minutes typed there;
+    // its start box and end label show the new times, the reminder list its new rows.
+    void shiftChosenExam();
+    // Moves exam N (1..4) of the active run by minutes; false when refused.
+    bool shiftExam(int exam, int minutes);
+    // Shows beside the list whether edits of the exams wait for the next start.
+    void noteEdits();
+
+    // What became of the play of a due cue, as the audio side tells it (see ExamRun).
+    ExamRun::PlayId currentPlay() const { return run_.currentPlay(); }
+    void reportPlayed(ExamRun::PlayId play, const LocalTime* startedAt = nullptr) {
+        run_.reportPlayed(play, startedAt);
+    }
+    void reportMissed(ExamRun::PlayId play, MissReason reason) { run_.reportMissed(play, reason); }
 
   private:
     void startRequest();
@@ -73,15 +96,17 @@ class RunController {
     void slideRunButton(int target);
     void waitOneMillisecond();
     void runEnded();
+    void showRows();
 
     RunView& view_;
-    const SettingsForm& rows_;
+    SettingsForm& rows_;
     Clock& clock_;
     Dialogs& dialogs_;
     RunOperations operations_;
-    CueScheduler scheduler_;
+    RunProgressView* progressView_;
+    std::unique_ptr<RunProgressPresenter> progress_;  // null without a view
+    ExamRun run_;
     SecondTicker ticker_;
-    std::int64_t scheduleSecond_ = 0;  // local second at which the schedule was read
     // True from the moment the pending cues are built until the pause sequence begins.
     bool active_ = false;
     bool inToggle_ = false;

@@ -55,6 +55,10 @@ Text computeEndTime(std::int64_t hour, std::int64_t minute, std::int64_t duratio
     return twoDigits(t / 60) + ":" + twoDigits(t % 60);
 }
 
+Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duration) {
+    return kEndPrefix + computeEndTime(hour, minute, duration);
+}
+
 SettingsFile::SettingsFile(SettingsForm& form, Dialogs& dialogs, Text programDir)
     : form_(form), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFileName)) {}
 

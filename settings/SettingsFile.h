@@ -24,6 +24,8 @@ inline constexpr std::string_view kConfigFileName = "config.ini";
 // End of an exam as "HH:MM" from its start hour and minute and its duration in minutes, wrapped
 // into the day once: 09:00 + 120 gives "11:00", 23:30 + 90 gives "01:00".
 Text computeEndTime(std::int64_t hour, std::int64_t minute, std::int64_t duration);
+// What an exam's end-time label shows: "结束时间为 " and computeEndTime.
+Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duration);
 
 class SettingsFile {
   public:

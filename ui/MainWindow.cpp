@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include "runner/RunProgressView.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -129,8 +130,36 @@ MainWindow::MainWindow(QWidget* owner)
                                    {gbk("考试科目"), 100},
                                    {gbk("播放时间"), 80},
                                    {gbk("备注"), 110},
-                                   {gbk("铃声"), 120}});
+                                   {gbk("铃声"), 120},
+                                   {gbk("状态"), 130}});
     reminderList->setGeometry(455, 40, 462, 472);
+
+    // Run progress and the late start, in the room the design leaves free.
+    countdownLabel = new TransparentLabel(this, gbk("倒计时标签"), Text());
+    countdownLabel->setGeometry(92, 510, 356, 20);
+    QFont countdownFont = countdownLabel->widget()->font();
+    countdownFont.setBold(true);
+    countdownFont.setPixelSize(14);
+    countdownLabel->widget()->setFont(countdownFont);
+    countdownLabel->setVisible(false);
+    editNote = new TransparentLabel(this, gbk("修改提示标签"), Text());
+    editNote->setGeometry(462, 512, 455, 18);
+    editNote->widget()->setStyleSheet(QStringLiteral("color: #b35c00;"));
+    editNote->setVisible(false);
+    shiftExam = new ComboBox(this, gbk("平移考试框"), ComboBox::Kind::ListOnly, false);
+    shiftExam->setGeometry(596, 9, 104, 24);
+    shiftMinutes = new EditBox(this, gbk("平移分钟框"), "10");
+    shiftMinutes->setGeometry(704, 9, 44, 24);
+    shiftMinutes->setDigitsOnly(true);
+    shiftMinutes->setTypingLimit(4);
+    shiftMinutes->setCentred();
+    shiftMinutes->attachUpDown(-kMaxShiftMinutes, kMaxShiftMinutes);
+    shiftUnit = new TransparentLabel(this, gbk("平移单位标签"), gbk("分钟"));
+    shiftUnit->setGeometry(770, 9, 30, 24);
+    shiftButton = new Button(this, gbk("平移按钮"), gbk("平移考试"));
+    shiftButton->setGeometry(804, 8, 110, 26);
+    missNotice = new NoticePanel(this, gbk("播放提示框"), gbk("知道了"));
+    missNotice->setGeometry(455, 392, 462, 120);
 
     // Over the left column, last so that they lie on top.
     tipAuthor = new CheckBox(this, gbk("打赏作者"), gbk("打赏作者"), CheckBox::Look::PushButton);

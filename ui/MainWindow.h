@@ -26,8 +26,10 @@
 #include "text/Text.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
 #include "ui/EditBox.h"
 #include "ui/ImageButton.h"
+#include "ui/NoticePanel.h"
 #include "ui/PictureBox.h"
 #include "ui/ReportList.h"
 #include "ui/TransparentLabel.h"
@@ -73,6 +75,17 @@ class MainWindow : public Window {
 
     CheckBox* tipAuthor = nullptr;  // 打赏作者: push-button look
     PictureBox* picture = nullptr;  // 图片框1: hidden by the design
+
+    // How the run goes, added where they move none of the design's controls. The reminder list
+    // gets a sixth column, 状态, for each row's mark.
+    TransparentLabel* countdownLabel = nullptr;  // 倒计时标签: under the clock, while running
+    NoticePanel* missNotice = nullptr;  // 播放提示框: over the foot of the list until dismissed
+    TransparentLabel* editNote = nullptr;  // 修改提示标签: under the list, while edits wait
+    // Moving one exam of the run (a late start), in the heading row of the list.
+    ComboBox* shiftExam = nullptr;          // 平移考试框: the exams of the run
+    EditBox* shiftMinutes = nullptr;        // 平移分钟框: minutes, either sign, up-down
+    TransparentLabel* shiftUnit = nullptr;  // 平移单位标签 "分钟"
+    Button* shiftButton = nullptr;          // 平移按钮 "平移考试"
 
     QGroupBox* examGroup = nullptr;  // 分组框1
     QGroupBox* cueGroup = nullptr;   // 分组框2

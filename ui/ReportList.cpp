@@ -1,6 +1,8 @@
 #include "ui/ReportList.h"
 
 #include <QHeaderView>
+#include <QIcon>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "ui/QtText.h"
@@ -57,6 +59,44 @@ void ReportList::setCell(int row, int column, const Text& text) {
 
 void ReportList::deleteAllRows() {
     tree()->clear();
+}
+
+namespace {
+// The tone is kept on the item, so it can be read back whatever the style draws.
+constexpr int kToneRole = Qt::UserRole + 1;
+}  // namespace
+
+void ReportList::setRowTone(int row, Tone tone) {
+    QTreeWidgetItem* item = tree()->topLevelItem(row);
+    if (!item) {
+        return;
+    }
+    QBrush background;
+    QBrush foreground;
+    switch (tone) {
+        case Tone::Highlight:
+            background = QBrush(QColor(255, 236, 150));
+            break;
+        case Tone::Done:
+            foreground = QBrush(QColor(120, 120, 120));
+            break;
+        case Tone::Alert:
+            background = QBrush(QColor(255, 214, 214));
+            foreground = QBrush(QColor(170, 0, 0));
+            break;
+        case Tone::Plain:
+            break;
+    }
+    for (int c = 0; c < columnCount(); ++c) {
+        item->setBackground(c, background);
+        item->setForeground(c, foreground);
+    }
+    item->setData(0, kToneRole, static_cast<int>(tone));
+}
+
+ReportList::Tone ReportList::rowTone(int row) const {
+    QTreeWidgetItem* item = tree()->topLevelItem(row);
+    return item ? static_cast<Tone>(item->data(0, kToneRole).toInt()) : Tone::Plain;
 }
 
 }  // namespace exambell

@@ -18,6 +18,8 @@ class ReportList : public Control {
         Text title;
         int width;
     };
+    // How a row stands out: plain, highlighted (what comes next), done (greyed), alert (red).
+    enum class Tone { Plain, Highlight, Done, Alert };
 
     ReportList(QWidget* parent, const Text& designName, const std::vector<Column>& columns);
 
@@ -29,6 +31,9 @@ class ReportList : public Control {
     // A cell outside the rows and columns is ignored.
     void setCell(int row, int column, const Text& text);
     void deleteAllRows();
+    // Colours every cell of a row; a row outside the rows is ignored.
+    void setRowTone(int row, Tone tone);
+    Tone rowTone(int row) const;
     QTreeWidget* tree() const;
 };
 

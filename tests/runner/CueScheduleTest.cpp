@@ -114,6 +114,17 @@ TEST(BuildSchedule, EnabledExamsInOrderWithoutBlankLines) {
     EXPECT_EQ(buildSchedule(ExamSettings{}, cueSettings({1, 2, 3, 4, 5, 6, 7}), 0), "");
 }
 
+TEST(ExamDayOffset, YesterdaysSittingUntilItEndsTomorrowsShortlyBeforeMidnight) {
+    EXPECT_EQ(examDayOffset("09:00", "120", 8 * 60), 0);
+    EXPECT_EQ(examDayOffset("09:00", "120", 20 * 60), 0);  // over, and tomorrow is far
+    EXPECT_EQ(examDayOffset("00:10", "30", 23 * 60 + 50), 1);
+    EXPECT_EQ(examDayOffset("03:00", "30", 23 * 60 + 59), 0);  // beyond three hours
+    EXPECT_EQ(examDayOffset("23:00", "120", 30), -1);          // still running since last night
+    EXPECT_EQ(examDayOffset("23:00", "120", 60), 0);           // ended at 01:00
+    EXPECT_EQ(examDayOffset("23:00", "120", 22 * 60), 0);
+    EXPECT_EQ(examDayOffset("00:20", "30", 1), 0);
+}
+
 TEST(CleanScheduleText, DropsOuterLineBreaksAndJoinsBlankLines) {
     EXPECT_EQ(cleanScheduleText("\r\na\r\n"), "a");
     EXPECT_EQ(cleanScheduleText("a\r\n\r\nb"), "a\r\nb");
@@ -165,11 +176,15 @@ TEST(PendingCues, TakeDueResolvesCoincidencesAndDropsLongPastEntries) {
     EXPECT_TRUE(pending.takeDue(at(2, 8, 59, 59), 10).cues.empty());
     PendingCues::Due due = pending.takeDue(at(2, 9, 0, 3), 10);
     EXPECT_EQ(due.cues, (std::vector<int>{6, 1}));  // list order, the same caption once
+    ASSERT_EQ(due.plays.size(), 2u);
+    EXPECT_EQ(due.plays[0].rows, (std::vector<int>{0, 2}));
+    EXPECT_EQ(due.plays[1].rows, (std::vector<int>{1}));
     EXPECT_EQ(pending.size(), 2u);
     EXPECT_TRUE(pending.takeDue(at(2, 9, 0, 3), 10).cues.empty());  // never twice
     due = pending.takeDue(at(2, 9, 2, 5), 10);  // 09:01 long past, 09:02 caught up
     EXPECT_EQ(due.cues, (std::vector<int>{4}));
     EXPECT_EQ(due.missed, 1);
+    EXPECT_EQ(due.missedRows, (std::vector<int>{3}));
     EXPECT_TRUE(pending.empty());
 }
 

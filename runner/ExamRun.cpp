@@ -1,0 +1,400 @@
+#include "runner/ExamRun.h"
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "text/Encoding.h"
+
+namespace exambell {
+
+namespace {
+
+constexpr int kMinutesPerDay = 1440;
+constexpr int kBellCue = 7;
+constexpr int kBellInterval = 15;
+// Outcomes arrive for the play under way or shortly after; older plays are forgotten.
+constexpr std::size_t kRememberedPlays = 16;
+
+Text timeOfDay(const LocalTime& t) {
+    return twoDigits(t.hour) + ':' + twoDigits(t.minute) + ':' + twoDigits(t.second);
+}
+
+int floorDiv(std::int64_t a, int b) {
+    return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
+}
+
+}  // namespace
+
+ExamRun::ExamRun(Clock& clock, const AudioOutput& audio, CueScheduler::PlayCue playCue,
+                 CueScheduler::Finished finished, MissNotifier* notifier)
+    : clock_(clock),
+      scheduler_(clock, audio, std::move(playCue), std::move(finished)),
+      notifier_(notifier) {
+    scheduler_.setProgressHooks([this](int, const std::vector<int>& ids) { starting(ids); },
+                                [this](const std::vector<int>& ids) { dropped(ids); });
+}
+
+Text ExamRun::plan(const ExamSettings& exams, const CueSettings& cues, const LocalTime& now) {
+    scheduler_.stop();
+    scheduler_.pendingCues().clear();
+    active_ = false;
+    rows_.clear();
+    plays_.clear();
+    planSecond_ = localEpochSeconds(now);
+    const int nowMinutes = now.hour * 60 + now.minute;
+    for (int n = 0; n < kCueCount; ++n) {
+        captions_[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].caption;
+    }
+    const Text schedule = buildSchedule(exams, cues, nowMinutes);
+    const std::vector<ReminderRow> all = reminderRows(schedule);
+    // The schedule is the exams' lines one after the other; each exam's share is as many rows
+    // as its own lines make.
+    std::size_t next = 0;
+    for (int e = 0; e < kExamCount; ++e) {
+        const ExamSetting& exam = exams[static_cast<std::size_t>(e)];
+        Sitting& sitting = sittings_[static_cast<std::size_t>(e)];
+        sitting = Sitting{exam.enabled, exam.subject, exam.start, exam.duration, 0, {}};
+        for (int n = 0; n < kCueCount; ++n) {
+            sitting.cueOn[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].enabled;
+        }
+        if (!exam.enabled) {
+            continue;
+        }
+        sitting.dayOffset = examDayOffset(exam.start, exam.duration, nowMinutes);
+        const std::size_t count =
+            reminderRows(
+                cleanScheduleText(examCueLines(exam.start, exam.subject, exam.duration, cues,
+                                               nowMinutes - sitting.dayOffset * kMinutesPerDay)))
+                .size();
+        const std::size_t end = std::min(all.size(), next + count);
+        std::vector<ReminderRow> share(all.begin() + static_cast<std::ptrdiff_t>(next),
+                                       all.begin() + static_cast<std::ptrdiff_t>(end));
+        next = end;
+        std::vector<RunRow> made = makeRows(share, e + 1, sitting);
+        rows_.insert(rows_.end(), made.begin(), made.end());
+    }
+    renumber();
+    return schedule;
+}
+
+std::vector<RunRow> ExamRun::makeRows(const std::vector<ReminderRow>& rows, int exam,
+                                      const Sitting& sitting) {
+    std::vector<RunRow> out;
+    // Bells are told apart by how far before the end they ring.
+    const int endSecond = secondOfDay(cueMoment(sitting.start, 0, sitting.duration));
+    for (const ReminderRow& row : rows) {
+        RunRow r;
+        r.row = row;
+        r.id = nextId_++;
+        r.exam = exam;
+        for (int n = 0; n < kCueCount && r.cue == 0; ++n) {
+            if (row.caption == captions_[static_cast<std::size_t>(n)]) {
+                r.cue = n + 1;
+            }
+        }
+        const int second = secondOfDay(row.time);
+        if (r.cue == kBellCue && second >= 0 && endSecond >= 0) {
+            const int before =
+                ((endSecond - second) / 60 % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+            r.bell = before / kBellInterval;
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+void ExamRun::renumber() {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i].row.number = toText(static_cast<std::int64_t>(i + 1));
+    }
+}
+
+void ExamRun::begin() {
+    std::vector<PendingCue> entries;
+    for (const RunRow& r : rows_) {
+        if (r.cue != 0) {
+            entries.push_back(PendingCue{r.row.time, r.row.caption, r.cue,
+                                         nextOccurrence(r.row.time, planSecond_), r.id});
+        }
+    }
+    scheduler_.stop();
+    scheduler_.pendingCues().assign(std::move(entries));
+    active_ = true;
+    refresh();
+}
+
+void ExamRun::stop() {
+    active_ = false;
+    scheduler_.stop();
+    refresh();
+}
+
+void ExamRun::tick(const LocalTime& now) {
+    if (active_) {
+        scheduler_.tick(now);
+    }
+}
+
+RunRow* ExamRun::rowById(int id) {
+    for (RunRow& r : rows_) {
+        if (r.id == id) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+void ExamRun::starting(const std::vector<int>& ids) {
+    const Text at = timeOfDay(clock_.now());
+    for (int id : ids) {
+        if (RunRow* r = rowById(id)) {
+            r->progress = RowProgress{RowState::Played, at, MissReason::ClockJump};
+        }
+    }
+    plays_.push_back(Play{++lastPlay_, ids});
+    if (plays_.size() > kRememberedPlays) {
+        plays_.erase(plays_.begin());
+    }
+    refresh();
+}
+
+void ExamRun::dropped(const std::vector<int>& ids) {
+    markMissed(ids, MissReason::ClockJump);
+    refresh();
+}
+
+void ExamRun::markMissed(const std::vector<int>& ids, MissReason reason) {
+    std::vector<MissedCue> report;
+    for (int id : ids) {
+        RunRow* r = rowById(id);
+        if (r == nullptr ||
+            (r->progress.state == RowState::Missed && r->progress.reason == reason)) {
+            continue;
+        }
+        r->progress = RowProgress{RowState::Missed, Text(), reason};
+        report.push_back(MissedCue{static_cast<int>(toInteger(r->row.number)), r->row.subject,
+                                   r->row.time, r->row.caption, reason});
+    }
+    if (!report.empty() && notifier_ != nullptr) {
+        notifier_->cuesMissed(report);
+    }
+}
+
+const std::vector<int>* ExamRun::playRows(PlayId play) const {
+    for (const Play& p : plays_) {
+        if (p.id == play) {
+            return &p.rows;
+        }
+    }
+    return nullptr;
+}
+
+void ExamRun::reportPlayed(PlayId play, const LocalTime* startedAt) {
+    const std::vector<int>* ids = playRows(play);
+    if (ids == nullptr) {
+        return;
+    }
+    for (int id : *ids) {
+        if (RunRow* r = rowById(id)) {
+            r->progress.state = RowState::Played;
+            if (startedAt != nullptr || r->progress.playedAt.empty()) {
+                r->progress.playedAt = timeOfDay(startedAt != nullptr ? *startedAt : clock_.now());
+            }
+        }
+    }
+    refresh();
+}
+
+void ExamRun::reportMissed(PlayId play, MissReason reason) {
+    const std::vector<int>* ids = playRows(play);
+    if (ids == nullptr) {
+        return;
+    }
+    const std::vector<int> copy = *ids;
+    markMissed(copy, reason);
+    refresh();
+}
+
+void ExamRun::refresh() {
+    const PendingCues& pending = scheduler_.pendingCues();
+    std::int64_t earliest = PendingCues::kNever;
+    for (const PendingCue& e : pending.entries()) {
+        earliest = std::min(earliest, e.dueSecond);
+    }
+    std::set<int> next;
+    std::set<int> ahead;
+    if (active_) {
+        for (const PendingCue& e : pending.entries()) {
+            (e.dueSecond == earliest ? next : ahead).insert(e.row);
+        }
+        for (int id : scheduler_.waitingRows()) {
+            next.insert(id);
+        }
+    }
+    for (RunRow& r : rows_) {
+        if (next.count(r.id) != 0) {
+            r.progress.state = RowState::Next;
+        } else if (ahead.count(r.id) != 0 || r.progress.state == RowState::Next) {
+            r.progress.state = RowState::Ahead;
+        }
+    }
+    if (changed_) {
+        changed_();
+    }
+}
+
+Text ExamRun::countdown(const LocalTime& now) const {
+    if (!active_) {
+        return Text();
+    }
+    const PendingCue* first = nullptr;
+    for (const PendingCue& e : scheduler_.pendingCues().entries()) {
+        if (first == nullptr || e.dueSecond < first->dueSecond) {
+            first = &e;
+        }
+    }
+    if (first == nullptr || first->dueSecond == PendingCues::kNever) {
+        return Text();
+    }
+    for (const RunRow& r : rows_) {
+        if (r.id == first->row) {
+            return countdownText(r.row.subject, r.row.caption,
+                                 first->dueSecond - localEpochSeconds(now));
+        }
+    }
+    return Text();
+}
+
+bool ExamRun::inRun(int exam) const {
+    return exam >= 1 && exam <= kExamCount && sittings_[static_cast<std::size_t>(exam - 1)].inRun;
+}
+
+ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& current,
+                                  const CueSettings& cues, const LocalTime& now) {
+    if (!active_ || !inRun(exam) || minutes <= -kMinutesPerDay || minutes >= kMinutesPerDay) {
+        return Shift{};
+    }
+    Sitting& sitting = sittings_[static_cast<std::size_t>(exam - 1)];
+    const std::int64_t moved =
+        startMinutes(sitting.start) + std::int64_t{sitting.dayOffset} * kMinutesPerDay + minutes;
+    const int day = floorDiv(moved, kMinutesPerDay);
+    const std::int64_t startOfDay = moved - std::int64_t{day} * kMinutesPerDay;
+    const Text start = twoDigits(startOfDay / 60) + ':' + twoDigits(startOfDay % 60);
+
+    sitting.subject = current.subject;
+    sitting.start = start;
+    sitting.duration = current.duration;
+    sitting.dayOffset = day;
+    for (int n = 0; n < kCueCount; ++n) {
+        sitting.cueOn[static_cast<std::size_t>(n)] = cues[static_cast<std::size_t>(n)].enabled;
+    }
+
+    // What of this exam has already sounded (or failed to) keeps its row and is not made again.
+    PendingCues& pending = scheduler_.pendingCues();
+    std::set<int> pendingIds;
+    for (const PendingCue& e : pending.entries()) {
+        pendingIds.insert(e.row);
+    }
+    std::set<std::pair<int, int>> done;
+    std::vector<RunRow> kept;
+    // The new rows go after the exam's remaining rows, else where its rows were, else before the
+    // next exam's rows.
+    constexpr std::size_t kNone = std::string::npos;
+    std::size_t afterKept = kNone;
+    std::size_t wherePending = kNone;
+    std::size_t beforeLater = kNone;
+    for (const RunRow& r : rows_) {
+        if (r.exam == exam && pendingIds.count(r.id) != 0) {
+            wherePending = std::min(wherePending, kept.size());
+            continue;
+        }
+        if (r.exam == exam) {
+            done.insert({r.cue, r.bell});
+            kept.push_back(r);
+            afterKept = kept.size();
+            continue;
+        }
+        if (r.exam > exam) {
+            beforeLater = std::min(beforeLater, kept.size());
+        }
+        kept.push_back(r);
+    }
+    const std::size_t insertAt = afterKept != kNone      ? afterKept
+                                 : wherePending != kNone ? wherePending
+                                 : beforeLater != kNone  ? beforeLater
+                                                         : kept.size();
+
+    const int nowMinutes = now.hour * 60 + now.minute;
+    const std::vector<ReminderRow> lines = reminderRows(cleanScheduleText(examCueLines(
+        start, current.subject, current.duration, cues, nowMinutes - day * kMinutesPerDay)));
+    std::vector<RunRow> fresh;
+    for (RunRow& r : makeRows(lines, exam, sitting)) {
+        if (r.cue != 0 && done.count({r.cue, r.bell}) == 0) {
+            fresh.push_back(std::move(r));
+        }
+    }
+
+    std::vector<PendingCue> entries;
+    for (const PendingCue& e : pending.entries()) {
+        const RunRow* r = rowById(e.row);
+        if (r == nullptr || r->exam != exam) {
+            entries.push_back(e);
+        }
+    }
+    const std::int64_t nowSecond = localEpochSeconds(now);
+    for (const RunRow& r : fresh) {
+        entries.push_back(PendingCue{r.row.time, r.row.caption, r.cue,
+                                     nextOccurrence(r.row.time, nowSecond), r.id});
+    }
+    kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(insertAt), fresh.begin(), fresh.end());
+    rows_ = std::move(kept);
+    renumber();
+    // Cues of one second play in list order, so the entries follow the rows.
+    std::vector<int> position(static_cast<std::size_t>(nextId_), 0);
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        position[static_cast<std::size_t>(rows_[i].id)] = static_cast<int>(i);
+    }
+    std::stable_sort(entries.begin(), entries.end(), [&](const PendingCue& a, const PendingCue& b) {
+        return position[static_cast<std::size_t>(a.row)] <
+               position[static_cast<std::size_t>(b.row)];
+    });
+    pending.assign(std::move(entries));
+    refresh();
+
+    Text end = cueMoment(start, 0, current.duration);
+    end.resize(5);
+    return Shift{true, start, end};
+}
+
+bool ExamRun::editsWaiting(const ExamSettings& current, const CueSettings& cues) const {
+    for (int e = 0; e < kExamCount; ++e) {
+        const Sitting& s = sittings_[static_cast<std::size_t>(e)];
+        const ExamSetting& now = current[static_cast<std::size_t>(e)];
+        if (now.enabled != s.inRun) {
+            return true;
+        }
+        if (!s.inRun) {
+            continue;
+        }
+        if (now.subject != s.subject || startMinutes(now.start) != startMinutes(s.start) ||
+            toInteger(now.duration) != toInteger(s.duration)) {
+            return true;
+        }
+        for (int n = 0; n < kCueCount; ++n) {
+            if (cues[static_cast<std::size_t>(n)].enabled != s.cueOn[static_cast<std::size_t>(n)]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+const Text& ExamRun::editsWaitingText() {
+    static const Text text =
+        utf8ToGbk("考试设置已修改：下次开始运行时生效（平移某场考试时即对该场生效）");
+    return text;
+}
+
+}  // namespace exambell

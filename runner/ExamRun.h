@@ -1,0 +1,135 @@
+#pragma once
+// One run of the announcements, without any window: the schedule read at the start, its rows as
+// the reminder list shows them, the pending cues and their scheduler, and how each row fares.
+// The owner feeds it the one-second tick and draws rows() and countdown(); cues that cannot play
+// are reported to a MissNotifier.
+//
+// Each exam of the run keeps the sitting it was scheduled for (see examDayOffset), so a late
+// start can move that exam alone: shiftExam re-plans it from a start moved by some minutes and
+// keeps every row that has played or was missed; a cue of that exam that has played (or was
+// missed) is not listed again, whatever its new moment.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "runner/CueScheduler.h"
+#include "runner/MissNotifier.h"
+#include "runner/RunProgress.h"
+
+namespace exambell {
+
+struct RunRow {
+    ReminderRow row;  // "序号" counts the rows of the list as it now stands
+    int id = 0;       // stable for the life of the run; PendingCue::row holds it
+    int exam = 0;     // 1 .. 4
+    int cue = 0;      // 1 .. 7
+    int bell = -1;    // cue 7: the bell 15 x bell minutes before the end
+    RowProgress progress;
+};
+
+class ExamRun {
+  public:
+    using PlayId = std::uint64_t;
+
+    // playCue starts cue N's sound and returns; finished is called when nothing is left to play
+    // (the automatic end). notifier may be null.
+    ExamRun(Clock& clock, const AudioOutput& audio, CueScheduler::PlayCue playCue,
+            CueScheduler::Finished finished, MissNotifier* notifier);
+    ExamRun(const ExamRun&) = delete;
+    ExamRun& operator=(const ExamRun&) = delete;
+
+    // Reads the schedule at now: returns the schedule text of the enabled exams (buildSchedule)
+    // and makes rows() from it. Nothing is pending until begin().
+    Text plan(const ExamSettings& exams, const CueSettings& cues, const LocalTime& now);
+    // Every row of the plan becomes pending; the run is active.
+    void begin();
+    // The run paused: nothing plays any more; cues waiting for their turn are dropped.
+    void stop();
+    bool active() const { return active_; }
+
+    // One tick of the active run at now.
+    void tick(const LocalTime& now);
+
+    const std::vector<RunRow>& rows() const { return rows_; }
+    // The countdown to the earliest pending cue; "" when none.
+    Text countdown(const LocalTime& now) const;
+    // Called whenever rows() or their marks changed (not for the countdown).
+    void setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
+    // The play started last (0 before the first). Outcomes may come later, by this id.
+    PlayId currentPlay() const { return lastPlay_; }
+    // What became of a play, told by the audio side when it knows: the play's rows are marked
+    // played at startedAt (when the sound started later than asked, as after waiting for a
+    // device; null keeps the second the play was asked for), or missed for a reason and
+    // reported. A later word replaces an earlier one. Unknown or forgotten plays are ignored.
+    void reportPlayed(PlayId play, const LocalTime* startedAt = nullptr);
+    void reportMissed(PlayId play, MissReason reason);
+
+    // Whether exam N (1 .. 4) was enabled when the run started.
+    bool inRun(int exam) const;
+
+    struct Shift {
+        bool done = false;
+        Text start;  // the exam's new start "HH:MM"
+        Text end;    // its new end "HH:MM"
+    };
+    // Late start: exam N of the active run moves by minutes (either sign, less than a day). Its
+    // rows still pending are replaced by the cues ahead of now of the exam re-planned with the
+    // subject, duration and cues given (the fields as they now stand) and the moved start; rows
+    // that played or were missed stay. Nothing else changes. Refused (done false) when no run is
+    // active or the exam is not part of it.
+    Shift shiftExam(int exam, int minutes, const ExamSetting& current, const CueSettings& cues,
+                    const LocalTime& now);
+
+    // Whether the exams or cue switches as they now stand differ from what the run uses (the
+    // files do not count: a cue's file is read when it plays).
+    bool editsWaiting(const ExamSettings& current, const CueSettings& cues) const;
+    // The note shown beside the list meanwhile.
+    static const Text& editsWaitingText();
+
+    CueScheduler& scheduler() { return scheduler_; }
+    const CueScheduler& scheduler() const { return scheduler_; }
+
+  private:
+    // What the run holds of one exam.
+    struct Sitting {
+        bool inRun = false;
+        Text subject;
+        Text start;
+        Text duration;
+        int dayOffset = 0;
+        std::array<bool, kCueCount> cueOn{};
+    };
+
+    std::vector<RunRow> makeRows(const std::vector<ReminderRow>& rows, int exam,
+                                 const Sitting& sitting);
+    RunRow* rowById(int id);
+    const std::vector<int>* playRows(PlayId play) const;
+    void starting(const std::vector<int>& ids);
+    void dropped(const std::vector<int>& ids);
+    void markMissed(const std::vector<int>& ids, MissReason reason);
+    void refresh();
+    void renumber();
+
+    Clock& clock_;
+    CueScheduler scheduler_;
+    MissNotifier* notifier_;
+    std::function<void()> changed_;
+    std::vector<RunRow> rows_;
+    std::array<Sitting, kExamCount> sittings_{};
+    std::array<Text, kCueCount> captions_{};
+    std::int64_t planSecond_ = 0;
+    int nextId_ = 1;
+    bool active_ = false;
+    struct Play {
+        PlayId id = 0;
+        std::vector<int> rows;
+    };
+    std::vector<Play> plays_;  // the latest few plays, for late outcomes
+    PlayId lastPlay_ = 0;
+};
+
+}  // namespace exambell
