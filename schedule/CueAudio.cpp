@@ -39,17 +39,16 @@ void CueAudio::chooseCueFile(int cue) {
     }
 }
 
-void CueAudio::playCue(int cue) {
+PlayResult CueAudio::playCue(int cue) {
     if (!isCue(cue)) {
-        return;
+        return PlayResult{PlayOutcome::FileMissing, 0};
     }
     audio_.stopAllAudio();
     const Text path = window_.cuePath[cue]->text();
     if (findText(fileNameOf(path), kCompressedMark, 1, true) > 0) {
-        audio_.playCompressedFile(path);
-    } else {
-        audio_.playSoundFile(path);
+        return audio_.playCompressedFile(path);
     }
+    return audio_.playSoundFile(path);
 }
 
 void CueAudio::stopAllAudio() {

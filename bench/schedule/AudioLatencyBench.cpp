@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     {
         test::DiskAudioCapture capture(folder, /*realTime=*/true);
         SdlAudioOutput output(options);
-        if (!output.isOpen()) {
+        if (!output.waitForDevice()) {
             std::fprintf(stderr, "no audio device\n");
             status = 1;
         } else {
