@@ -64,7 +64,8 @@ class AudioOutput {
 
     // The handlers run on the event loop; set them before the first play.
     void setReportHandler(ReportHandler handler) { reportHandler_ = std::move(handler); }
-    // Called whenever isDeviceOpen() changes.
+    // Called when the first attempt to open a device has ended, and whenever isDeviceOpen()
+    // changes after that.
     void setDeviceHandler(DeviceHandler handler) { deviceHandler_ = std::move(handler); }
 
   protected:

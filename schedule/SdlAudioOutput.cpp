@@ -130,7 +130,8 @@ struct SdlAudioOutput::Impl {
     std::thread deviceThread;
 
     // Window thread only.
-    bool toldOpen = false;  // the open state last given to the device handler
+    // The open state last given to the device handler; the first settled attempt is always told.
+    std::optional<bool> toldOpen;
     std::uint64_t nextId = 1;
     WaitingPlay waitingSound;
     WaitingPlay waitingMusic;
@@ -296,7 +297,7 @@ void SdlAudioOutput::Impl::requestOpen() {
 // On the window's thread, after the device thread ended an open attempt.
 void SdlAudioOutput::Impl::deviceSettled() {
     const bool open = isOpen();
-    if (open != toldOpen) {
+    if (toldOpen != open) {
         toldOpen = open;
         owner.deviceChanged(open);
     }
@@ -346,7 +347,7 @@ void SdlAudioOutput::Impl::deviceLost() {
         closeWanted = true;
         stateChanged.notify_all();
     }
-    if (toldOpen) {
+    if (toldOpen != false) {
         toldOpen = false;
         owner.deviceChanged(false);
     }
