@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/RunSafeguards.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
@@ -40,13 +41,17 @@ Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
       settings_(std::make_unique<SettingsFile>(*main_, *platform_.dialogs, platform_.programDir)),
-      cueAudio_(std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs)) {
+      cueAudio_(std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs)),
+      safeguards_(std::make_unique<RunSafeguards>(*main_, *platform_.dialogs, *platform_.audio,
+                                                  platform_.clockSync, platform_.inhibitor)) {
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
     run.savedFlag = [this] { return settings_->savedFlag(); };
     run.saveSettings = [this] { settings_->saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
     run.playCue = [this](int cue) { cueAudio_->playCue(cue); };
+    run.checkBeforeRun = [this] { return safeguards_->checkBeforeRun(); };
+    run.runActiveChanged = [this](bool active) { safeguards_->runActiveChanged(active); };
     run_ = std::make_unique<RunController>(*main_, *platform_.clock, *platform_.dialogs,
                                            *platform_.audio, std::move(run));
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
@@ -60,7 +65,9 @@ Application::Application(const Platform& platform)
                           [this] { return settings_->savedFlag(); },
                           [this] { settings_->saveSettings(); },
                           [this] { settings_->saveExamSettings(); },
-                          [this](int cue) { cueAudio_->playCue(cue); }});
+                          [this](int cue) { cueAudio_->playCue(cue); },
+                          [this] { return safeguards_->checkBeforeRun(); },
+                          [this](bool active) { safeguards_->runActiveChanged(active); }});
     }
     bindMainWindow();
 }
@@ -68,6 +75,7 @@ Application::Application(const Platform& platform)
 Application::~Application() {
     // The tick and the cue rows go before the window they work on.
     run_.reset();
+    safeguards_.reset();
     cueAudio_.reset();
 }
 
@@ -85,6 +93,17 @@ void Application::bindMainWindow() {
     QObject::connect(w.seatingButton, &Button::clicked, w.seatingButton,
                      [this] { openSeatingWindow(); });
     bindVoiceDownloadButton(w, *platform_.urlOpener);
+    // Closing the main window during a run ends the run, after a question.
+    w.setCloseGuard([this] {
+        if (!run_->runState()) {
+            return true;
+        }
+        if (!safeguards_->confirmCloseDuringRun()) {
+            return false;
+        }
+        run_->pauseRun();
+        return true;
+    });
 }
 
 void Application::startUp() {

@@ -12,12 +12,15 @@ namespace exambell {
 
 class AudioOutput;
 class Clock;
+class ClockSync;
 class CueAudio;
 class Dialogs;
 class ExamFieldChecks;
 class ImportWindow;
+class Inhibitor;
 class MainWindow;
 class RunController;
+class RunSafeguards;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
@@ -32,6 +35,8 @@ struct Platform {
     AudioOutput* audio = nullptr;
     Spreadsheet* spreadsheet = nullptr;  // the seating chart's export
     UrlOpener* urlOpener = nullptr;      // the voice-download page
+    ClockSync* clockSync = nullptr;      // checked before a run; may be null (unknown)
+    Inhibitor* inhibitor = nullptr;      // held during a run; may be null (none)
 };
 
 class Application {
@@ -72,6 +77,7 @@ class Application {
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
+    std::unique_ptr<RunSafeguards> safeguards_;
     std::unique_ptr<RunController> run_;
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
     QPointer<SeatingWindow> seating_;

@@ -107,6 +107,11 @@ void RunController::startRequest() {
         return;
     }
     button.setDisabled(true);
+    if (operations_.checkBeforeRun && !operations_.checkBeforeRun()) {
+        button.setDisabled(false);
+        setRunState(false);
+        return;
+    }
     if (operations_.savedFlag && !operations_.savedFlag()) {
         if (dialogs_.message(confirmStartText(), MessageButtons::YesNo, MessageIcon::None,
                              &window_) != kYes) {
@@ -142,6 +147,9 @@ void RunController::startSequence() {
     fillReminderList(schedule);
     window_.setWindowWidth(MainWindow::kWideWidth);
     buildPendingCues();
+    if (operations_.runActiveChanged) {
+        operations_.runActiveChanged(true);
+    }
     slideRunButton(MainWindow::kRunButtonRunningLeft);
     window_.clockLabel->setVisible(true);
     button.setDisabled(false);
@@ -153,6 +161,9 @@ void RunController::pauseSequence() {
     // Cues still waiting for their turn are dropped; what is sounding plays to its end.
     active_ = false;
     scheduler_.stop();
+    if (operations_.runActiveChanged) {
+        operations_.runActiveChanged(false);
+    }
     window_.setWindowWidth(MainWindow::kNarrowWidth);
     button.setTooltip(startTooltip());
     button.setDisabled(true);

@@ -22,6 +22,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libcpp-httplib-dev libssl-dev openssl
+    dbus
     unzip
 )
 # Only to remake the default recordings in data/ (tools/make-recordings.sh).
