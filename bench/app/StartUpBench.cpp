@@ -44,6 +44,16 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+// With EXAMBELL_BENCH_PHASES set, the program role tells on stderr when each phase ended.
+void phase(const char* name) {
+    static const auto start = SteadyClock::now();
+    if (std::getenv("EXAMBELL_BENCH_PHASES") != nullptr) {
+        std::fprintf(stderr, "%8.1f ms  %s\n",
+                     std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count(),
+                     name);
+    }
+}
+
 // Writes the line and ends the process at once (what comes after the first paint is not timed).
 class FirstPaint : public QObject {
   public:
@@ -51,6 +61,7 @@ class FirstPaint : public QObject {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
             QTimer::singleShot(0, [] {
+                phase("painted");
                 std::fputs("shown\n", stdout);
                 std::fflush(stdout);
                 std::_Exit(0);
@@ -73,7 +84,9 @@ int runFloor(int argc, char** argv) {
 }
 
 int runProgram(int argc, char** argv, bool deviceFirst) {
+    phase("main");
     QApplication qt(argc, argv);
+    phase("QApplication");
     const QString programDir = QStringLiteral(EXAMBELL_PROGRAM_DIR);
     QDir::setCurrent(programDir);
     exambell::QtDialogs dialogs;
@@ -84,8 +97,10 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     if (deviceFirst) {
         audio.waitForDevice();
     }
+    phase("audio output");
     exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
     exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
+    phase("D-Bus");
     exambell::DesktopWorkbookOpener workbookOpener;
     exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
     exambell::QtUrlOpener urlOpener;
@@ -99,10 +114,13 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     platform.clockSync = &clockSync;
     platform.inhibitor = &inhibitor;
     exambell::Application app(platform);
+    phase("Application");
     app.startUp();
+    phase("startUp");
     FirstPaint paint;
     app.mainWindow().installEventFilter(&paint);
     app.mainWindow().show();
+    phase("show");
     return QApplication::exec();
 }
 
