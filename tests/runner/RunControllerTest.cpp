@@ -90,7 +90,8 @@ class RunWindow : public ::testing::Test {
     int examSaves = 0;
     std::vector<int> played;
     RunController run{window, clock, dialogs, audio,
-                      RunOperations{[this] { return cueFilesOk; }, [this] { return saved; },
+                      RunOperations{[this] { return cueFilesOk; },
+                                    [this] { return saved; },
                                     [this] {
                                         ++saves;
                                         saved = true;
@@ -100,7 +101,9 @@ class RunWindow : public ::testing::Test {
                                         audio.stopAllAudio();
                                         audio.playCompressedFile(window.cuePath[cue]->text());
                                         played.push_back(cue);
-                                    }}};
+                                    },
+                                    {},
+                                    {}}};
 };
 
 TEST_F(RunWindow, AStartListsTheCuesPlaysThemAtTheirSecondsAndEndsByItself) {
