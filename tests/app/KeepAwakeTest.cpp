@@ -84,6 +84,7 @@ class KeepAwake : public AppFixture {
         inhibitor = &dbusInhibitor;
     }
     ~KeepAwake() override {
+        app.reset();  // the program holds the inhibitor to the end
         desktop.unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
         desktop.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
         desktop.unregisterService(QStringLiteral("org.freedesktop.ScreenSaver"));

@@ -17,6 +17,12 @@
 namespace exambell {
 namespace {
 
+// Waits for what the device thread or the event loop will bring; generous, for a loaded machine.
+template <typename Predicate>
+bool waitFor(Predicate done) {
+    return QTest::qWaitFor(done, 30000);
+}
+
 // The real SDL device, except that opening fails and the device is gone when the test says so.
 class ScriptedDevice : public MixerDevice {
   public:
@@ -56,13 +62,13 @@ class AudioDevice : public testing::Test {
     // Waits for the device thread to end its attempt number `attempts` and for its outcome to
     // reach the window's thread (which arms the retry or the watch, timers of the driven clock).
     void settleAfter(int attempts, std::size_t timers = 1) {
-        ASSERT_TRUE(QTest::qWaitFor([&] {
+        ASSERT_TRUE(waitFor([&] {
             return device.attempts == attempts && !output->isDeviceOpening() &&
                    clock.pendingTimers() == timers;
         }));
     }
     bool waitUntilIdle() const {
-        return QTest::qWaitFor([&] { return output->isIdle(); }, 30000);
+        return waitFor([&] { return output->isIdle(); });
     }
 
     test::TempFolder folder;
@@ -76,7 +82,7 @@ class AudioDevice : public testing::Test {
 
 TEST_F(AudioDevice, ADeviceLostBeforeACueAndBackTwoSecondsLaterPlaysTheCueThen) {
     makeOutput();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 1; }));
     EXPECT_TRUE(states[0]);
     settleAfter(1);  // the watch
 
@@ -99,7 +105,7 @@ TEST_F(AudioDevice, ADeviceLostBeforeACueAndBackTwoSecondsLaterPlaysTheCueThen) 
 
     device.failOpens = false;  // two seconds after the cue the device is back
     clock.advance(SdlAudioOutput::kRetryMilliseconds);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
     EXPECT_EQ(reports[0].id, play.id);
     EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
     EXPECT_EQ(states, (std::vector<bool>{true, false, true}));
@@ -113,7 +119,7 @@ TEST_F(AudioDevice, ADeviceLostBeforeACueAndBackTwoSecondsLaterPlaysTheCueThen) 
 
 TEST_F(AudioDevice, ASoundCutOffByALostDeviceIsReported) {
     makeOutput();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 1; }));
     const PlayResult play = output->playSoundFile(file("long.wav", test::makeWav(20, 8000)));
     EXPECT_EQ(play.outcome, PlayOutcome::Started);
     ASSERT_TRUE(capture.waitForSize(test::DiskAudioCapture::kBytesPerSecond / 2));
@@ -123,7 +129,7 @@ TEST_F(AudioDevice, ASoundCutOffByALostDeviceIsReported) {
     EXPECT_EQ(reports[0].id, play.id);
     EXPECT_EQ(reports[0].outcome, PlayOutcome::NoDevice);
     // The device opens again at once; the cut-off sound is not replayed.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 3; }));
     EXPECT_TRUE(output->isIdle());
     EXPECT_EQ(reports.size(), 1u);
 }
@@ -140,7 +146,7 @@ TEST_F(AudioDevice, WithoutADeviceAtStartARetryPlaysTheWaitingSound) {
     settleAfter(2);
     device.failOpens = false;
     output->retryDevice();  // as a run start does
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
     EXPECT_EQ(reports[0].id, play.id);
     EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
     EXPECT_EQ(states, (std::vector<bool>{false, true}));
@@ -155,13 +161,13 @@ TEST_F(AudioDevice, AWaitingSoundGivesUpAfterItsTimeAndAStopDropsIt) {
     for (std::int64_t waited = 0; waited < SdlAudioOutput::kWaitForDeviceMilliseconds;
          waited += SdlAudioOutput::kRetryMilliseconds) {
         clock.advance(SdlAudioOutput::kRetryMilliseconds);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !output->isDeviceOpening(); }));
+        ASSERT_TRUE(waitFor([&] { return !output->isDeviceOpening(); }));
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(output->isIdle());
     device.failOpens = false;
     output->retryDevice();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 2; }));
     EXPECT_TRUE(reports.empty());  // too late: the sound was given up
 
     device.lost = true;
@@ -172,14 +178,14 @@ TEST_F(AudioDevice, AWaitingSoundGivesUpAfterItsTimeAndAStopDropsIt) {
     EXPECT_TRUE(output->isIdle());
     device.failOpens = false;
     output->retryDevice();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 4; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 4; }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(AudioDevice, EachPlaySaysWhatBecameOfIt) {
     makeOutput();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return states.size() == 1; }));
     EXPECT_EQ(output->playSoundFile(joinPath(folder.text(), "missing.wav")).outcome,
               PlayOutcome::FileMissing);
     EXPECT_EQ(output->playCompressedFile(Text()).outcome, PlayOutcome::FileMissing);
@@ -196,7 +202,7 @@ TEST_F(AudioDevice, EachPlaySaysWhatBecameOfIt) {
         reports.clear();
         const PlayResult play = output->playSoundFile(file(name, bytes));
         EXPECT_EQ(play.outcome, PlayOutcome::Started);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.empty(); }));
+        ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
         EXPECT_EQ(reports[0].id, play.id);
         EXPECT_EQ(reports[0].outcome, PlayOutcome::Undecodable);
     }
