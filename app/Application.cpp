@@ -4,6 +4,7 @@
 
 #include "app/ImportWindowBinder.h"
 #include "app/MainWindowBinder.h"
+#include "app/RunSafeguards.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
@@ -38,6 +39,17 @@ const Text kAudioFilter = utf8ToGbk("音乐文件(*.mp3;*.wav;*.mid)|*.mp3;*.wav
 constexpr std::array<int, 2> kFirstRunExams = {1, 2};
 constexpr std::array<int, 3> kFirstRunCues = {4, 5, 6};
 
+MissReason missReasonOf(PlayOutcome outcome) {
+    switch (outcome) {
+        case PlayOutcome::FileMissing:
+            return MissReason::FileMissing;
+        case PlayOutcome::Undecodable:
+            return MissReason::Undecodable;
+        default:
+            return MissReason::NoDevice;
+    }
+}
+
 }  // namespace
 
 Application::Application(const Platform& platform)
@@ -46,16 +58,26 @@ Application::Application(const Platform& platform)
       form_(std::make_unique<MainWindowAdapter>(*main_)),
       settings_(std::make_unique<SettingsFile>(*form_, *platform_.dialogs, platform_.programDir)),
       cueAudio_(std::make_unique<CueAudio>(*form_, main_->fileDialog, *platform_.audio,
-                                           *platform_.dialogs)) {
+                                           *platform_.dialogs)),
+      safeguards_(std::make_unique<RunSafeguards>(*main_, *platform_.dialogs, *platform_.audio,
+                                                  platform_.clockSync, platform_.inhibitor)) {
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
     run.savedFlag = [this] { return settings_->savedFlag(); };
     run.saveSettings = [this] { settings_->saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
     run.playCue = [this](int cue) { playDueCue(cue); };
+    run.checkBeforeRun = [this] { return safeguards_->checkBeforeRun(); };
+    run.runActiveChanged = [this](bool active) {
+        if (!active) {
+            playsInFlight_.clear();
+        }
+        safeguards_->runActiveChanged(active);
+    };
     runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
     run_ = std::make_unique<RunController>(*form_, *form_, *platform_.clock, *platform_.dialogs,
                                            *platform_.audio, std::move(run), runProgress_.get());
+    platform_.audio->setReportHandler([this](const PlayReport& report) { takePlayReport(report); });
     examFieldChecks_ = std::make_unique<ExamFieldChecks>(*form_, *platform_.dialogs);
     download_ = std::make_unique<VoiceDownloadButton>(*main_->downloadButton, *platform_.urlOpener);
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
@@ -63,17 +85,50 @@ Application::Application(const Platform& platform)
     main_->picture->setPicture(pictures.card);
     binder_ = std::make_unique<MainWindowBinder>(*main_, *this, *run_, *cueAudio_,
                                                  *examFieldChecks_, *download_);
+    // Closing the main window during a run ends the run, after a question.
+    main_->setCloseGuard([this] {
+        if (!run_->runState()) {
+            return true;
+        }
+        if (!safeguards_->confirmCloseDuringRun()) {
+            return false;
+        }
+        run_->pauseRun();
+        return true;
+    });
 }
 
-Application::~Application() = default;
+Application::~Application() {
+    platform_.audio->setReportHandler({});
+}
 
 void Application::playDueCue(int cue) {
-    // A file gone since the start is said at once; the audio output is still asked, so what it
-    // does with a missing file stays its own.
-    if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
-        run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
+    // The row is marked by what the output says of the play: at once, or later by its report.
+    const ExamRun::PlayId play = run_->currentPlay();
+    const PlayResult result = cueAudio_->playCue(cue);
+    if (result.outcome == PlayOutcome::Started) {
+        playsInFlight_[result.id] = play;
+        return;
     }
-    cueAudio_->playCue(cue);
+    run_->reportMissed(play, missReasonOf(result.outcome));
+    if (result.outcome == PlayOutcome::NoDevice) {
+        // The sound waits a while for a device; a Started report then marks it played after all.
+        playsInFlight_[result.id] = play;
+    }
+}
+
+void Application::takePlayReport(const PlayReport& report) {
+    const auto found = playsInFlight_.find(report.id);
+    if (found == playsInFlight_.end()) {
+        return;
+    }
+    const ExamRun::PlayId play = found->second;
+    if (report.outcome == PlayOutcome::Started) {
+        const LocalTime now = platform_.clock->now();
+        run_->reportPlayed(play, &now);
+    } else {
+        run_->reportMissed(play, missReasonOf(report.outcome));
+    }
 }
 
 void Application::startUp() {

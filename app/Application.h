@@ -4,7 +4,9 @@
 // seams; tests build it with fakes in a temporary program folder.
 
 #include <QPointer>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "text/Text.h"
 
@@ -12,20 +14,24 @@ namespace exambell {
 
 class AudioOutput;
 class Clock;
+class ClockSync;
 class CueAudio;
 class Dialogs;
 class ExamFieldChecks;
 class ImportWindow;
+class Inhibitor;
 class MainWindow;
 class MainWindowAdapter;
 class MainWindowBinder;
 class RunController;
 class RunProgressAdapter;
+class RunSafeguards;
 class SeatingWindow;
 class SettingsFile;
 class Spreadsheet;
 class UrlOpener;
 class VoiceDownloadButton;
+struct PlayReport;
 
 // What the program needs from its platform, wired here and nowhere else. Every seam must be
 // set and outlive the Application.
@@ -36,6 +42,8 @@ struct Platform {
     AudioOutput* audio = nullptr;
     Spreadsheet* spreadsheet = nullptr;  // the seating chart's export
     UrlOpener* urlOpener = nullptr;      // the voice-download page
+    ClockSync* clockSync = nullptr;      // checked before a run; may be null (unknown)
+    Inhibitor* inhibitor = nullptr;      // held during a run; may be null (none)
 };
 
 class Application {
@@ -67,6 +75,8 @@ class Application {
     void saveWithPause();
     // A due cue of the run: played through the cue rows like its test button.
     void playDueCue(int cue);
+    // What the audio output said later of a play: marks its row played or missed.
+    void takePlayReport(const PlayReport& report);
 
   private:
     // A new window's creation handler and the bindings of its controls.
@@ -80,7 +90,11 @@ class Application {
     std::unique_ptr<SettingsFile> settings_;
     std::unique_ptr<CueAudio> cueAudio_;
     std::unique_ptr<RunProgressAdapter> runProgress_;  // the run's progress on the window
+    std::unique_ptr<RunSafeguards> safeguards_;
     std::unique_ptr<RunController> run_;
+    // The output's play ids of the run's cues still open to a report, and the run's play each
+    // stands for.
+    std::unordered_map<std::uint64_t, std::uint64_t> playsInFlight_;
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;
     std::unique_ptr<VoiceDownloadButton> download_;
     std::unique_ptr<MainWindowBinder> binder_;

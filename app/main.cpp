@@ -2,10 +2,13 @@
 // and the recordings live there), the main window is made and filled by its creation handler,
 // then the event loop runs until the main window is closed.
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <filesystem>
 
 #include "app/Application.h"
+#include "platform/DBusClockSync.h"
+#include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
 #include "seating/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
@@ -22,7 +25,13 @@ int main(int argc, char** argv) {
 
     exambell::QtDialogs dialogs;
     exambell::SystemClock clock;
-    exambell::SdlAudioOutput audio;
+    // The device opens and the sound font loads on the output's own thread, while the window
+    // comes up.
+    exambell::SdlAudioOutput::Options audioOptions;
+    audioOptions.clock = &clock;
+    exambell::SdlAudioOutput audio(audioOptions);
+    exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
+    exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
     exambell::DesktopWorkbookOpener workbookOpener;
     exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
     exambell::QtUrlOpener urlOpener;
@@ -33,6 +42,8 @@ int main(int argc, char** argv) {
     platform.audio = &audio;
     platform.spreadsheet = &spreadsheet;
     platform.urlOpener = &urlOpener;
+    platform.clockSync = &clockSync;
+    platform.inhibitor = &inhibitor;
     exambell::Application app(platform);
     app.startUp();
     app.mainWindow().show();

@@ -1,10 +1,10 @@
 # Every outside library comes from Debian's packages (tools/packages.sh lists them).
 if(EXAMBELL_GUI)
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Test)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus Gui Widgets Test)
     find_package(PNG REQUIRED)
     find_package(JPEG REQUIRED)
 else()
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Core)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus)
 endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SDL2_MIXER REQUIRED IMPORTED_TARGET SDL2_mixer)

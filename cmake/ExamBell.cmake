@@ -30,11 +30,13 @@ function(exambell_add_library name)
     target_link_libraries(${name} PUBLIC exambell_options ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
 endfunction()
 
-# exambell_add_test(name [GUI] SOURCES ... LIBS ...)
+# exambell_add_test(name [GUI] [DBUS] SOURCES ... LIBS ...)
 # GUI tests get a main that creates a QApplication on the offscreen platform; the others run
 # without one. A GUI test in a build without EXAMBELL_GUI is a mistake of its CMakeLists.txt.
+# DBUS tests run on a private session bus of their own (dbus-run-session), also when CTest lists
+# their cases.
 function(exambell_add_test name)
-    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "GUI;DBUS" "" "SOURCES;LIBS" ${ARGN})
     if(T_GUI AND NOT EXAMBELL_GUI)
         message(FATAL_ERROR "${name} needs EXAMBELL_GUI")
     endif()
@@ -45,6 +47,9 @@ function(exambell_add_test name)
         target_link_libraries(${name} PRIVATE exambell_test_gui_main)
     else()
         target_link_libraries(${name} PRIVATE exambell_test_main)
+    endif()
+    if(T_DBUS)
+        set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "dbus-run-session;--")
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")

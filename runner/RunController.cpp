@@ -121,6 +121,11 @@ void RunController::startRequest() {
         return;
     }
     view_.setRunEnabled(false);
+    if (operations_.checkBeforeRun && !operations_.checkBeforeRun()) {
+        view_.setRunEnabled(true);
+        setRunState(false);
+        return;
+    }
     if (operations_.savedFlag && !operations_.savedFlag()) {
         if (dialogs_.message(confirmStartText(), MessageButtons::YesNo, MessageIcon::None,
                              view_.dialogOwner()) != kYes) {
@@ -156,6 +161,9 @@ void RunController::startSequence() {
     fillReminderList(schedule);
     view_.setWide(true);
     buildPendingCues();
+    if (operations_.runActiveChanged) {
+        operations_.runActiveChanged(true);
+    }
     slideRunButton(view_.runButtonRestingLeft(true));
     view_.setClockVisible(true);
     view_.setRunEnabled(true);
@@ -168,6 +176,9 @@ void RunController::pauseSequence() {
     run_.stop();
     if (progress_) {
         progress_->clear();
+    }
+    if (operations_.runActiveChanged) {
+        operations_.runActiveChanged(false);
     }
     view_.setWide(false);
     view_.setRunTooltip(startTooltip());

@@ -34,6 +34,12 @@ struct RunOperations {
     std::function<void()> saveExamSettings;
     // Plays cue N (1..7) from its path box, like its test button; returns at once.
     std::function<void(int cue)> playCue;
+    // The check before a run, after checkCueFiles and before the confirmation; false when the
+    // operator chose not to start (it has asked).
+    std::function<bool()> checkBeforeRun;
+    // true once a start has built the run's cues; false at every pause sequence (also the
+    // automatic end and a pause after a refused start).
+    std::function<void(bool active)> runActiveChanged;
 };
 
 class RunController {

@@ -36,17 +36,16 @@ void CueAudio::chooseCueFile(int cue) {
     }
 }
 
-void CueAudio::playCue(int cue) {
+PlayResult CueAudio::playCue(int cue) {
     if (!isCue(cue)) {
-        return;
+        return PlayResult{PlayOutcome::FileMissing, 0};
     }
     audio_.stopAllAudio();
     const Text path = rows_.cues()[static_cast<std::size_t>(cue - 1)].path;
     if (findText(fileNameOf(path), kCompressedMark, 1, true) > 0) {
-        audio_.playCompressedFile(path);
-    } else {
-        audio_.playSoundFile(path);
+        return audio_.playCompressedFile(path);
     }
+    return audio_.playSoundFile(path);
 }
 
 void CueAudio::stopAllAudio() {

@@ -26,8 +26,9 @@ class CueAudio {
     void chooseCueFile(int cue);
     // 试听N, and a due cue: silences both players, then plays the current text of cue N's path
     // box: through the compressed-audio player when the file name contains "mp3" in any case,
-    // else through the simple player. Returns at once. Cue N need not be enabled.
-    void playCue(int cue);
+    // else through the simple player. Returns at once with what became of the play (a number
+    // outside 1..7 gives FileMissing). Cue N need not be enabled.
+    PlayResult playCue(int cue);
     // 停止播放按钮.
     void stopAllAudio();
 

@@ -1,23 +1,47 @@
 #pragma once
-// The audio output over SDL2_mixer. The device is opened once, by the constructor, and stays open
-// until the destructor; when no device can be opened every call does nothing and the program goes
-// on silent. SDL's audio subsystem is process-wide: have at most one SdlAudioOutput at a time.
+// The audio output over SDL2_mixer.
+//
+// The device is opened, and the MIDI sound font loaded, on a device thread of the output's own,
+// so making the output costs the window's thread nothing. When no device can be opened, or the
+// open one is lost (a USB speaker unplugged, the sound server restarted), the output tries again
+// before each play, on retryDevice(), and every kRetryMilliseconds while a sound waits for a
+// device; a play made without a device waits up to kWaitForDeviceMilliseconds and sounds as soon
+// as one opens. With a clock the open device is also watched every kWatchMilliseconds, so a loss
+// shows while nothing plays.
+//
+// SDL's audio subsystem is process-wide: have at most one SdlAudioOutput at a time. Make it on the
+// thread that runs the event loop: reports and device changes are delivered there.
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "schedule/AudioOutput.h"
 #include "text/Text.h"
 
 namespace exambell {
 
+class Clock;
+class MixerDevice;
+
 class SdlAudioOutput final : public AudioOutput {
   public:
+    static constexpr std::int64_t kRetryMilliseconds = 1000;
+    static constexpr std::int64_t kWaitForDeviceMilliseconds = 30000;
+    static constexpr std::int64_t kWatchMilliseconds = 1000;
+
     struct Options {
         // The General MIDI sound font of the simple player's MIDI synthesiser (UTF-8 file name).
         std::string soundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
         // Frames per device buffer at 44.1 kHz: 512 is 11.6 ms, which bounds the delay from a play
         // call to the first sample the device takes.
         int bufferFrames = 512;
+        // Times the retries and the watch; without one, the output tries again only before a play
+        // and on retryDevice(), and a waiting sound's time is taken from the steady clock.
+        Clock* clock = nullptr;
+        // The device to open; nullptr: the default output device through SDL (SdlMixerDevice).
+        // Must outlive the output.
+        MixerDevice* device = nullptr;
     };
 
     SdlAudioOutput();
@@ -26,13 +50,17 @@ class SdlAudioOutput final : public AudioOutput {
     SdlAudioOutput(const SdlAudioOutput&) = delete;
     SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
 
-    void playSoundFile(const Text& path) override;
-    void playCompressedFile(const Text& path) override;
+    PlayResult playSoundFile(const Text& path) override;
+    PlayResult playCompressedFile(const Text& path) override;
     void stopAllAudio() override;
     bool isIdle() const override;
+    bool isDeviceOpen() const override;
+    void retryDevice() override;
+    bool isDeviceOpening() const override;
 
-    // Whether an audio device was opened; false means the output is silent for good.
-    bool isOpen() const;
+    // Blocks until the attempt to open a device under way has ended (at most timeoutMilliseconds);
+    // returns isDeviceOpen(). For programs without an event loop (benchmarks).
+    bool waitForDevice(int timeoutMilliseconds = 10000) const;
 
   private:
     struct Impl;

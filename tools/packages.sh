@@ -7,7 +7,7 @@ set -euo pipefail
 BUILD_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+    libsdl2-mixer-dev libfluidsynth-dev libmpg123-dev timgm6mb-soundfont
     libcurl4-openssl-dev ca-certificates
     libpcre2-dev libpng-dev libjpeg-dev zlib1g-dev
     libxlsxwriter-dev
@@ -22,6 +22,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libcpp-httplib-dev libssl-dev openssl
+    dbus
     unzip
 )
 # Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.

@@ -121,6 +121,12 @@ MainWindow::MainWindow(QWidget* owner)
     clockFont.setPixelSize(32);
     clockLabel->widget()->setFont(clockFont);
     clockLabel->setVisible(false);
+    // In the free strip along the bottom of the left column, below the clock label.
+    statusLabel = new TransparentLabel(this, gbk("状态标签"), Text());
+    statusLabel->setGeometry(8, 512, 440, 18);
+    QPalette warning = statusLabel->widget()->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    statusLabel->widget()->setPalette(warning);
 
     // The reminder list on the right.
     reminderHeading = new TransparentLabel(this, gbk("透明标签5"), gbk("提醒列表"));

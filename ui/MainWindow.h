@@ -70,6 +70,10 @@ class MainWindow : public Window {
 
     ImageButton* runButton = nullptr;        // 开始运行按钮: toggle, 64 x 64, idle left 192
     TransparentLabel* clockLabel = nullptr;  // 当前时间标签: bold 32 px, hidden by the design
+    // 状态标签: not of the design; one line under the run button that names what keeps cues from
+    // sounding or the computer from staying awake (no audio device, no sleep inhibitor). Empty
+    // when all is well.
+    TransparentLabel* statusLabel = nullptr;
     TransparentLabel* reminderHeading = nullptr;  // 透明标签5 "提醒列表"
     ReportList* reminderList = nullptr;  // 超级列表框1: 序号, 考试科目, 播放时间, 备注, 铃声
 

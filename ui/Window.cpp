@@ -18,6 +18,10 @@ void Window::setWindowWidth(int width) {
 }
 
 void Window::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     Q_EMIT closing();
     QWidget::closeEvent(event);
 }

@@ -168,9 +168,10 @@ int main(int argc, char** argv) {
     const Text tone = utf8ToGbk(writeTone().string());
 
     SdlAudioOutput audio;
+    audio.waitForDevice();
     Onsets onsets;
     gOnsets = &onsets;
-    if (audio.isOpen()) {
+    if (audio.isDeviceOpen()) {
         int rate = 0;
         int channels = 0;
         Uint16 format = 0;
@@ -289,7 +290,7 @@ int main(int argc, char** argv) {
     print(phases[0], onsets.milliseconds);
     print(phases[1], onsets.milliseconds);
     std::printf("cues missed %lld\n", static_cast<long long>(scheduler.missedCount()));
-    if (audio.isOpen()) {
+    if (audio.isDeviceOpen()) {
         Mix_SetPostMix(nullptr, nullptr);
     }
     std::error_code ec;

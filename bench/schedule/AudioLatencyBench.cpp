@@ -25,7 +25,7 @@
 #include "text/Paths.h"
 
 using namespace exambell;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -44,14 +44,14 @@ struct Format {
 
 // Shared with the audio thread.
 std::atomic<bool> armed{false};
-std::atomic<Clock::rep> callTime{0};
+std::atomic<SteadyClock::rep> callTime{0};
 std::atomic<double> heardAfterMs{-1};
 
 void observe(void*, Uint8* stream, int bytes) {
     if (!armed.load() || heardAfterMs.load() >= 0) {
         return;
     }
-    const auto now = Clock::now().time_since_epoch().count();
+    const auto now = SteadyClock::now().time_since_epoch().count();
     const auto* samples = reinterpret_cast<const Sint16*>(stream);
     for (int i = 0; i < bytes / 2; ++i) {
         if (std::abs(samples[i]) >= kThreshold) {
@@ -68,18 +68,19 @@ double measure(SdlAudioOutput& output, Format& format) {
     // Let the last buffers mixed before the stop go by.
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     heardAfterMs.store(-1);
-    callTime.store(Clock::now().time_since_epoch().count());
+    callTime.store(SteadyClock::now().time_since_epoch().count());
     armed.store(true);
     if (format.compressed) {
         output.playCompressedFile(format.path);
     } else {
         output.playSoundFile(format.path);
     }
-    format.calls.push_back(std::chrono::duration<double, std::milli>(
-                               Clock::now() - Clock::time_point(Clock::duration(callTime.load())))
-                               .count());
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    while (heardAfterMs.load() < 0 && Clock::now() < deadline) {
+    format.calls.push_back(
+        std::chrono::duration<double, std::milli>(
+            SteadyClock::now() - SteadyClock::time_point(SteadyClock::duration(callTime.load())))
+            .count());
+    const auto deadline = SteadyClock::now() + std::chrono::seconds(2);
+    while (heardAfterMs.load() < 0 && SteadyClock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     armed.store(false);
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     {
         test::DiskAudioCapture capture(folder, /*realTime=*/true);
         SdlAudioOutput output(options);
-        if (!output.isOpen()) {
+        if (!output.waitForDevice()) {
             std::fprintf(stderr, "no audio device\n");
             status = 1;
         } else {

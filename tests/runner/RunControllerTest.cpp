@@ -110,7 +110,9 @@ class RunWindow : public ::testing::Test {
                                         audio.stopAllAudio();
                                         audio.playCompressedFile(window.cuePath[cue]->text());
                                         played.push_back(cue);
-                                    }}};
+                                    },
+                                    {},
+                                    {}}};
     QObject bindings;
 };
 

@@ -28,12 +28,17 @@ Text g(std::string_view utf8) {
 
 class RecordingAudio : public AudioOutput {
   public:
-    void playSoundFile(const Text& path) override { calls.push_back("sound " + gbkToUtf8(path)); }
-    void playCompressedFile(const Text& path) override {
+    PlayResult playSoundFile(const Text& path) override {
+        calls.push_back("sound " + gbkToUtf8(path));
+        return {};
+    }
+    PlayResult playCompressedFile(const Text& path) override {
         calls.push_back("compressed " + gbkToUtf8(path));
+        return {};
     }
     void stopAllAudio() override { calls.push_back("stop"); }
     bool isIdle() const override { return true; }
+    bool isDeviceOpen() const override { return true; }
 
     std::vector<std::string> calls;
 };
@@ -169,6 +174,7 @@ TEST(CueAudioSound, ATestPlayCutsOffTheCueThatIsSounding) {
     test::TempFolder folder;
     test::DiskAudioCapture capture(folder.path());
     SdlAudioOutput output;
+    ASSERT_TRUE(output.waitForDevice());
     MainWindow window;
     MainWindowAdapter rows(window);
     ScriptedFileDialogs dialogs;

@@ -39,7 +39,9 @@ Text defaultRecording(const char* utf8Name) {
 
 class SdlAudioOutputTest : public testing::Test {
   protected:
-    SdlAudioOutputTest() : capture(folder.path()), output(std::make_unique<SdlAudioOutput>()) {}
+    SdlAudioOutputTest() : capture(folder.path()), output(std::make_unique<SdlAudioOutput>()) {
+        output->waitForDevice();
+    }
 
     Text file(const std::string& utf8Name, const std::string& bytes) const {
         folder.write(utf8Name, bytes);
@@ -92,7 +94,7 @@ class SdlAudioOutputTest : public testing::Test {
 };
 
 TEST_F(SdlAudioOutputTest, DefaultStartRecordingSoundsThroughTheCompressedPlayer) {
-    ASSERT_TRUE(output->isOpen());
+    ASSERT_TRUE(output->isDeviceOpen());
     const std::size_t start = capture.size();
     output->playCompressedFile(defaultRecording("04\xE5\xBC\x80\xE8\x80\x83.mp3"));  // 04开考.mp3
     EXPECT_FALSE(output->isIdle());
@@ -236,17 +238,23 @@ TEST_F(SdlAudioOutputTest, LeavesTheTerminationSignalsToTheProgram) {
     }
 }
 
-TEST(SdlAudioOutputWithoutDevice, RunsOnSilent) {
+TEST(SdlAudioOutputWithoutDevice, RunsOnSilentAndSaysSo) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     test::TempFolder folder;
     folder.write("bell.wav", test::makeWav(0.2, 8000));
     SdlAudioOutput output;
-    EXPECT_FALSE(output.isOpen());
-    output.playSoundFile(joinPath(folder.text(), "bell.wav"));
-    output.playCompressedFile(joinPath(folder.text(), "bell.wav"));
-    EXPECT_TRUE(output.isIdle());
+    EXPECT_FALSE(output.waitForDevice());
+    EXPECT_EQ(output.playSoundFile(joinPath(folder.text(), "bell.wav")).outcome,
+              PlayOutcome::NoDevice);
+    EXPECT_EQ(output.playCompressedFile(joinPath(folder.text(), "bell.wav")).outcome,
+              PlayOutcome::NoDevice);
+    EXPECT_FALSE(output.isIdle());  // both wait for a device
     output.stopAllAudio();
     EXPECT_TRUE(output.isIdle());
+    EXPECT_EQ(output.playSoundFile(joinPath(folder.text(), "missing.wav")).outcome,
+              PlayOutcome::FileMissing);
+    EXPECT_TRUE(output.isIdle());
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ void AppFixture::makeDefaultRecordings() {
     std::filesystem::create_directories(voices);
     for (const char* name : {"01开考前15分钟.mp3", "02开考前8分钟.mp3", "03开考前5分钟.mp3",
                              "04开考.mp3", "05结束前15分钟.mp3", "06结束.mp3", "07简短铃音.mp3"}) {
-        folder.write(std::string("语音文件库/") + name, "ID3");
+        std::filesystem::copy_file(std::filesystem::path(EXAMBELL_SHIPPED_RECORDINGS) / name,
+                                   voices / name,
+                                   std::filesystem::copy_options::overwrite_existing);
     }
 }
 
@@ -39,6 +41,8 @@ void AppFixture::start() {
     platform.audio = &audio;
     platform.spreadsheet = &spreadsheet;
     platform.urlOpener = &urlOpener;
+    platform.clockSync = &clockSync;
+    platform.inhibitor = inhibitor;
     app = std::make_unique<Application>(platform);
     app->startUp();
     MainWindow& w = app->mainWindow();

@@ -14,6 +14,7 @@
 #include "tests/runner/FakeAudioOutput.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
+#include "tests/support/FakeInhibitor.h"
 #include "tests/support/RecordingSpreadsheet.h"
 #include "tests/support/TempFolder.h"
 
@@ -34,8 +35,8 @@ class AppFixture : public ::testing::Test {
     void start();
     MainWindow& main();
 
-    // Small stand-ins for the seven default recordings in 语音文件库 (made by the constructor,
-    // which also copies the shipped pictures).
+    // The seven default recordings in 语音文件库 (copied by the constructor from the shipped
+    // ones, which decode, as the check before a run wants; it also copies the shipped pictures).
     void makeDefaultRecordings();
     // config.ini from a UTF-8 text (converted to GBK), and its bytes converted back to UTF-8.
     void writeConfig(const std::string& utf8);
@@ -64,6 +65,10 @@ class AppFixture : public ::testing::Test {
     FakeAudioOutput audio{clock};
     RecordingSpreadsheet spreadsheet;
     RecordingUrlOpener urlOpener;
+    FakeClockSync clockSync;
+    FakeInhibitor fakeInhibitor;
+    // The inhibitor the program is given; a test may point it elsewhere before start().
+    Inhibitor* inhibitor = &fakeInhibitor;
     std::unique_ptr<Application> app;
 };
 

@@ -1,0 +1,212 @@
+// Start-up to a visible main window, side by side with the floor: a bare Qt window showing one
+// Chinese label. Each round starts both as fresh processes (this program again, in the role
+// --floor or --program), alternating which goes first; a child writes one line once its window
+// has painted for the first time, and the time from the spawn to that line is the figure. The
+// program role does what main.cpp does, with the real platform seams and the shipped data of the
+// build's bin folder. A third role waits for the audio device and the sound font before it makes
+// the window, as the program did while it opened them on the window's thread.
+//
+// Usage: app_startup_bench [rounds (15)]      (QT_QPA_PLATFORM as set; offscreen without DISPLAY)
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDir>
+#include <QEvent>
+#include <QLabel>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/Application.h"
+#include "net/QtUrlOpener.h"
+#include "platform/DBusClockSync.h"
+#include "platform/DBusInhibitor.h"
+#include "schedule/SdlAudioOutput.h"
+#include "seating/DesktopWorkbookOpener.h"
+#include "seating/XlsxSpreadsheet.h"
+#include "ui/MainWindow.h"
+#include "ui/QtDialogs.h"
+#include "ui/QtText.h"
+#include "ui/SystemClock.h"
+
+extern char** environ;
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// With EXAMBELL_BENCH_PHASES set, the program role tells on stderr when each phase ended.
+void phase(const char* name) {
+    static const auto start = SteadyClock::now();
+    if (std::getenv("EXAMBELL_BENCH_PHASES") != nullptr) {
+        std::fprintf(stderr, "%8.1f ms  %s\n",
+                     std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count(),
+                     name);
+    }
+}
+
+// Writes the line and ends the process at once (what comes after the first paint is not timed).
+class FirstPaint : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, [] {
+                phase("painted");
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                std::_Exit(0);
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    bool seen_ = false;
+};
+
+int runFloor(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    QLabel label(QStringLiteral("考铃"));
+    FirstPaint paint;
+    label.installEventFilter(&paint);
+    label.show();
+    return QApplication::exec();
+}
+
+int runProgram(int argc, char** argv, bool deviceFirst) {
+    phase("main");
+    QApplication qt(argc, argv);
+    phase("QApplication");
+    const QString programDir = QStringLiteral(EXAMBELL_PROGRAM_DIR);
+    QDir::setCurrent(programDir);
+    exambell::QtDialogs dialogs;
+    exambell::SystemClock clock;
+    exambell::SdlAudioOutput::Options audioOptions;
+    audioOptions.clock = &clock;
+    exambell::SdlAudioOutput audio(audioOptions);
+    if (deviceFirst) {
+        audio.waitForDevice();
+    }
+    phase("audio output");
+    exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
+    exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
+    phase("D-Bus");
+    exambell::DesktopWorkbookOpener workbookOpener;
+    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
+    exambell::QtUrlOpener urlOpener;
+    exambell::Platform platform;
+    platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
+    platform.dialogs = &dialogs;
+    platform.clock = &clock;
+    platform.audio = &audio;
+    platform.spreadsheet = &spreadsheet;
+    platform.urlOpener = &urlOpener;
+    platform.clockSync = &clockSync;
+    platform.inhibitor = &inhibitor;
+    exambell::Application app(platform);
+    phase("Application");
+    app.startUp();
+    phase("startUp");
+    FirstPaint paint;
+    app.mainWindow().installEventFilter(&paint);
+    app.mainWindow().show();
+    phase("show");
+    return QApplication::exec();
+}
+
+// Milliseconds from spawning `self role` to its line; negative on failure.
+double timeChild(const char* self, const char* role) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* args[] = {const_cast<char*>(self), const_cast<char*>(role), nullptr};
+    const auto start = SteadyClock::now();
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, self, &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return -1;
+    }
+    char line[16] = {};
+    const ssize_t got = read(out[0], line, sizeof line - 1);
+    const double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return got > 0 && std::strncmp(line, "shown", 5) == 0 ? ms : -1;
+}
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--floor") == 0) {
+        return runFloor(argc, argv);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--program") == 0) {
+        return runProgram(argc, argv, false);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--device-first") == 0) {
+        return runProgram(argc, argv, true);
+    }
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    const std::vector<const char*> roles = {"--floor", "--program", "--device-first"};
+    std::vector<std::vector<double>> times(roles.size());
+    for (const char* role : roles) {
+        timeChild(self.c_str(), role);  // warms the file cache
+    }
+    for (int i = 0; i < rounds; ++i) {
+        // Each round starts with another role, so that none always follows the same one.
+        for (std::size_t k = 0; k < roles.size(); ++k) {
+            const std::size_t r = (k + static_cast<std::size_t>(i)) % roles.size();
+            const double ms = timeChild(self.c_str(), roles[r]);
+            if (ms < 0) {
+                std::fprintf(stderr, "%s failed to show its window\n", roles[r]);
+                return 1;
+            }
+            times[r].push_back(ms);
+        }
+    }
+    const std::vector<double>& floor = times[0];
+    const std::vector<double>& program = times[1];
+    std::printf("start-up to a painted window, %d rounds, platform %s (ms)\n", rounds,
+                std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
+    std::printf("%-28s %8s %8s %8s\n", "", "min", "median", "p90");
+    const auto row = [](const char* name, const std::vector<double>& v) {
+        std::printf("%-28s %8.1f %8.1f %8.1f\n", name, percentile(v, 0), percentile(v, 0.5),
+                    percentile(v, 0.9));
+    };
+    row("floor (bare window, label)", floor);
+    row("ExamBell main window", program);
+    row("  the same, device first", times[2]);
+    std::printf("ratio of medians to the floor: %.2f (goal: at most 1.30); device first: %.2f\n",
+                percentile(program, 0.5) / percentile(floor, 0.5),
+                percentile(times[2], 0.5) / percentile(floor, 0.5));
+    return 0;
+}
