@@ -67,8 +67,10 @@ int openLocked(const fs::path& path) {
     for (;;) {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) {
-            // A leftover this user may not write (another user's, or read-only): replace it.
-            if ((errno == EACCES || errno == EPERM) && !retried && ::unlink(path.c_str()) == 0) {
+            // A leftover this user may not write (another user's, or read-only), or a symbolic
+            // link that would lead the content elsewhere: replace it.
+            if ((errno == EACCES || errno == EPERM || errno == ELOOP) && !retried &&
+                ::unlink(path.c_str()) == 0) {
                 retried = true;
                 continue;
             }

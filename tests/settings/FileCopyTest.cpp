@@ -45,6 +45,13 @@ TEST(FileCopy, KeepsThePermissionsOfTheReplacedFile) {
     ASSERT_TRUE(copyFileOver(pathText(source), pathText(target)));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(fs::exists(temporaryFor(target)));
+    // A temporary name taken by a link elsewhere: the link goes, the file it names stays.
+    const fs::path bait = from.write("bait", "bait");
+    fs::create_symlink(bait, temporaryFor(target));
+    ASSERT_TRUE(copyFileOver(pathText(source), pathText(target)));
+    EXPECT_EQ(from.read("bait"), "bait");
+    EXPECT_EQ(to.read("config.ini"), "new");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temporaryFor(target))));
 }
 
 // Runs body in a child process as the ordinary user 65534 and returns its exit code (99 when
