@@ -6,7 +6,6 @@
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
-#include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMaintenance.h"
 #include "text/Encoding.h"
@@ -15,6 +14,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Pictures.h"
 #include "ui/SeatingWindow.h"
+#include "ui/SeatingWindowBinder.h"
 
 namespace exambell {
 namespace {
@@ -159,10 +159,10 @@ ImportWindow* Application::importWindow() const {
 }
 
 void Application::bindSeatingWindow(SeatingWindow& window) {
-    // The controller belongs to the window and goes with it. A class saved before config.ini
+    // The binder belongs to the window and goes with it. A class saved before config.ini
     // exists first writes the cue settings, so that the new file starts out whole.
-    new SeatingController(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
-                          settings_->configPath(), [this] { settings_->saveCueSettings(); });
+    new SeatingWindowBinder(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
+                            settings_->configPath(), [this] { settings_->saveCueSettings(); });
 }
 
 void Application::bindImportWindow(ImportWindow& window) {

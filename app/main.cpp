@@ -8,7 +8,7 @@
 #include "app/Application.h"
 #include "net/QtUrlOpener.h"
 #include "schedule/SdlAudioOutput.h"
-#include "seating/DesktopWorkbookOpener.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"

@@ -10,14 +10,14 @@
 
 namespace exambell {
 
-class SeatingWindow;
+class SeatingView;
 
 class ClassRoster {
   public:
     // configFile: the full name of config.ini. beforeFirstSave runs when a class is about to be
     // saved while config.ini does not exist yet (it writes the main window's cue settings, so
     // that the new file starts out whole); it may be empty.
-    ClassRoster(SeatingWindow& window, Dialogs& dialogs, Text configFile,
+    ClassRoster(SeatingView& view, Dialogs& dialogs, Text configFile,
                 std::function<void()> beforeFirstSave);
 
     // When the class box is about to drop its list down: refills it with the stored classes.
@@ -39,7 +39,7 @@ class ClassRoster {
   private:
     int message(const Text& text, MessageButtons buttons, MessageIcon icon);
 
-    SeatingWindow& window_;
+    SeatingView& view_;
     Dialogs& dialogs_;
     Text configFile_;
     std::function<void()> beforeFirstSave_;

@@ -7,7 +7,8 @@
 
 #include "platform/Dialogs.h"
 #include "seating/ClassRoster.h"
-#include "ui/SeatingWindow.h"
+#include "seating/SeatingView.h"
+#include "text/Encoding.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -17,23 +18,15 @@ namespace exambell {
 
 namespace {
 
-constexpr std::string_view kOrdinalPrefix = "\xB5\xDA";  // 第
-constexpr std::string_view kColumnSuffix = "\xC1\xD0";   // 列
-constexpr std::string_view kRowSuffix = "\xD0\xD0";      // 行
+const Text kOrdinalPrefix = utf8ToGbk("第");
+const Text kColumnSuffix = utf8ToGbk("列");
+const Text kRowSuffix = utf8ToGbk("行");
 
 // "座位不够容纳 " + the count as typed + " 人"
-constexpr std::string_view kTooFewSeatsPrefix = "\xD7\xF9\xCE\xBB\xB2\xBB\xB9\xBB\xC8\xDD\xC4\xC9 ";
-constexpr std::string_view kTooFewSeatsSuffix = " \xC8\xCB";
-// 考试人数须在0到999之间
-constexpr std::string_view kCountOutOfRange =
-    "\xBF\xBC\xCA\xD4\xC8\xCB\xCA\xFD\xD0\xEB\xD4\xDA"
-    "0\xB5\xBD"
-    "999\xD6\xAE\xBC\xE4";
-// 排数和列数须在0到99之间
-constexpr std::string_view kSizeOutOfRange =
-    "\xC5\xC5\xCA\xFD\xBA\xCD\xC1\xD0\xCA\xFD\xD0\xEB\xD4\xDA"
-    "0\xB5\xBD"
-    "99\xD6\xAE\xBC\xE4";
+const Text kTooFewSeatsPrefix = utf8ToGbk("座位不够容纳 ");
+const Text kTooFewSeatsSuffix = utf8ToGbk(" 人");
+const Text kCountOutOfRange = utf8ToGbk("考试人数须在0到999之间");
+const Text kSizeOutOfRange = utf8ToGbk("排数和列数须在0到99之间");
 
 std::uint64_t cycleCounter() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -52,29 +45,30 @@ Text ordinalLabel(int number, std::string_view suffix) {
 
 // A grid size from a field: larger numbers than the field offers would build a grid too big to
 // show; a negative one gives no rows or columns.
-int gridSize(const EditBox& field) {
-    return static_cast<int>(std::clamp<std::int64_t>(toInteger(field.text()), -1,
-                                                     SeatingChart::kMaxRowsOrColumns)) +
+int gridSize(const Text& field) {
+    return static_cast<int>(
+               std::clamp<std::int64_t>(toInteger(field), -1, SeatingChart::kMaxRowsOrColumns)) +
            1;
 }
 
 }  // namespace
 
-SeatingChart::SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster)
-    : window_(&window), dialogs_(&dialogs), roster_(&roster), generator_(seededGenerator()) {}
+SeatingChart::SeatingChart(SeatingView& view, Dialogs& dialogs, const ClassRoster& roster)
+    : view_(&view), dialogs_(&dialogs), roster_(&roster), generator_(seededGenerator()) {}
 
 void SeatingChart::resizeRows() {
-    window_->grid->setRowCount(gridSize(*window_->rowsEdit));
+    view_->setGridRowCount(gridSize(view_->chartFields().rows));
 }
 
 void SeatingChart::resizeColumns() {
-    window_->grid->setColumnCount(gridSize(*window_->columnsEdit));
+    view_->setGridColumnCount(gridSize(view_->chartFields().columns));
 }
 
 void SeatingChart::generate() {
-    const std::int64_t rows = toInteger(window_->rowsEdit->text());
-    const std::int64_t columns = toInteger(window_->columnsEdit->text());
-    const Text countText = window_->countEdit->text();
+    const ChartFields fields = view_->chartFields();
+    const std::int64_t rows = toInteger(fields.rows);
+    const std::int64_t columns = toInteger(fields.columns);
+    const Text& countText = fields.count;
     const std::int64_t count = toInteger(countText);
     // The product of two 64-bit numbers is exact in long double wherever it is near count.
     if (static_cast<long double>(rows) * static_cast<long double>(columns) <
@@ -82,37 +76,27 @@ void SeatingChart::generate() {
         Text text(kTooFewSeatsPrefix);
         text += countText;
         text += kTooFewSeatsSuffix;
-        dialogs_->message(text, MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(text, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
     if (count < 0 || count > kMaxStudents) {
-        dialogs_->message(Text(kCountOutOfRange), MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(kCountOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
     if (rows < 0 || rows > kMaxRowsOrColumns || columns < 0 || columns > kMaxRowsOrColumns) {
-        dialogs_->message(Text(kSizeOutOfRange), MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(kSizeOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
     const std::vector<int> order = drawOrder(static_cast<int>(count));
     std::vector<Text> names;
-    const bool namesMode = !window_->classBox->text().empty();
+    const bool namesMode = !fields.classText.empty();
     if (namesMode) {
         names = splitText(roster_->chosenNames(), ",");
     }
     const SeatTable table = layout(static_cast<int>(rows), static_cast<int>(columns), order,
                                    namesMode ? &names : nullptr);
-    Grid& grid = *window_->grid;
-    grid.reset();
-    grid.setColumnCount(table.columnCount());
-    grid.setRowCount(table.rowCount());
-    for (int r = 0; r < table.rowCount(); ++r) {
-        for (int j = 0; j < table.columnCount(); ++j) {
-            if (!table.cell(r, j).empty()) {
-                grid.setCell(r, j, table.cell(r, j));
-            }
-        }
-    }
-    window_->exportButton->setDisabled(false);
+    view_->showTable(table);
+    view_->setExportEnabled(true);
 }
 
 SeatingChart::Generator SeatingChart::seededGenerator() {

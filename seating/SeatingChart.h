@@ -13,7 +13,7 @@ namespace exambell {
 
 class ClassRoster;
 class Dialogs;
-class SeatingWindow;
+class SeatingView;
 
 class SeatingChart {
   public:
@@ -24,8 +24,8 @@ class SeatingChart {
 
     using Generator = std::mt19937_64;
 
-    // The grid of window, with the names of the class last chosen in roster.
-    SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster);
+    // The grid of view, with the names of the class last chosen in roster.
+    SeatingChart(SeatingView& view, Dialogs& dialogs, const ClassRoster& roster);
 
     // When the rows field changes and when the window is created: the grid gets rows + 1 rows.
     void resizeRows();
@@ -56,7 +56,7 @@ class SeatingChart {
                             const std::vector<Text>* names);
 
   private:
-    SeatingWindow* window_ = nullptr;
+    SeatingView* view_ = nullptr;
     Dialogs* dialogs_ = nullptr;
     const ClassRoster* roster_ = nullptr;
     Generator generator_;

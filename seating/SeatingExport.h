@@ -10,7 +10,7 @@
 namespace exambell {
 
 class Dialogs;
-class SeatingWindow;
+class SeatingView;
 
 // What the export reads of the grid.
 class GridCells {
@@ -23,7 +23,7 @@ class GridCells {
 
 class SeatingExport {
   public:
-    SeatingExport(SeatingWindow& window, Spreadsheet& spreadsheet, const Clock& clock,
+    SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock,
                   Dialogs& dialogs);
 
     // When the export button is clicked: copies the grid as it is now into a new workbook of the
@@ -45,7 +45,7 @@ class SeatingExport {
     static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
 
   private:
-    SeatingWindow& window_;
+    SeatingView& view_;
     Spreadsheet& spreadsheet_;
     const Clock& clock_;
     Dialogs& dialogs_;

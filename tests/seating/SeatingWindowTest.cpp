@@ -16,8 +16,6 @@
 
 #include "platform/Clock.h"
 #include "seating/ClassStore.h"
-#include "seating/DesktopWorkbookOpener.h"
-#include "seating/SeatingController.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
 #include "tests/seating/XlsxReader.h"
@@ -26,7 +24,9 @@
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "ui/SeatingWindow.h"
+#include "ui/SeatingWindowBinder.h"
 
 namespace exambell {
 namespace {
@@ -55,8 +55,8 @@ class SeatingWindowTest : public ::testing::Test {
     void SetUp() override {
         configFile = joinPath(folder.text(), "config.ini");
         window = std::make_unique<SeatingWindow>(nullptr);
-        controller = new SeatingController(*window, dialogs, spreadsheet, clock, configFile,
-                                           [this] { ++firstSaves; });
+        controller = new SeatingWindowBinder(*window, dialogs, spreadsheet, clock, configFile,
+                                             [this] { ++firstSaves; });
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -143,7 +143,7 @@ class SeatingWindowTest : public ::testing::Test {
     test::RecordingSpreadsheet spreadsheet;
     FixedClock clock;
     std::unique_ptr<SeatingWindow> window;
-    SeatingController* controller = nullptr;
+    SeatingWindowBinder* controller = nullptr;
     int firstSaves = 0;
 };
 
@@ -279,7 +279,7 @@ TEST_F(SeatingWindowTest, StoreThatCouldNotBeReadBackWholeIsRefused) {
 TEST_F(SeatingWindowTest, FailedWriteIsNoSuccess) {
     delete controller;
     const Text unwritable = joinPath(joinPath(folder.text(), "missing"), "config.ini");
-    controller = new SeatingController(*window, dialogs, spreadsheet, clock, unwritable, {});
+    controller = new SeatingWindowBinder(*window, dialogs, spreadsheet, clock, unwritable, {});
     setRoster("A", "x");
     dialogs.answer(kOk);
     click("一键导入按钮");
@@ -524,7 +524,7 @@ TEST_F(SeatingWindowTest, RealWorkbookHoldsTheGrid) {
     test::RecordingOpener opener;
     XlsxSpreadsheet workbook(opener, temporary.path());
     delete controller;
-    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    controller = new SeatingWindowBinder(*window, dialogs, workbook, clock, configFile, {});
     writeStore("%class%18软件5班,张三,李四,王五");
     choose("18软件5班");
     generate("3", "2", "2");
@@ -554,7 +554,7 @@ TEST_F(SeatingWindowTest, RealWorkbookWithoutASpreadsheetProgram) {
     opener.available = false;
     XlsxSpreadsheet workbook(opener, temporary.path());
     delete controller;
-    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    controller = new SeatingWindowBinder(*window, dialogs, workbook, clock, configFile, {});
     generate("3");
     click("导出Excel按钮");
     EXPECT_EQ(dialogs.texts(),

@@ -1,0 +1,83 @@
+// The seating window's operations over a plain view: no window and no QApplication.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "seating/SeatingController.h"
+#include "settings/ProfileStore.h"
+#include "tests/seating/FakeSeatingView.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeDialogs.h"
+#include "tests/support/RecordingSpreadsheet.h"
+#include "tests/support/TempFolder.h"
+#include "text/Encoding.h"
+#include "text/Paths.h"
+
+namespace exambell {
+namespace {
+
+Text g(std::string_view utf8) {
+    return utf8ToGbk(utf8);
+}
+
+class SeatingOperationsTest : public ::testing::Test {
+  protected:
+    test::TempFolder folder;
+    Text configFile = joinPath(folder.text(), "config.ini");
+    test::FakeSeatingView view;
+    test::FakeDialogs dialogs{test::FakeDialogs::Mode::Strict};
+    test::RecordingSpreadsheet spreadsheet;
+    test::FakeClock clock;
+    SeatingController operations{view, dialogs, spreadsheet, clock, configFile, {}};
+};
+
+TEST_F(SeatingOperationsTest, ImportListChooseAndGenerateWithNames) {
+    operations.windowCreated();
+    EXPECT_EQ(view.grid.rowCount(), 9);
+    EXPECT_EQ(view.grid.columnCount(), 7);
+
+    view.import = {.className = g("二班"), .separator = ",", .roster = g("张三,李四,王五")};
+    dialogs.answer(kOk);
+    operations.roster().importClass();
+    EXPECT_EQ(dialogs.texts().back(), "保存成功");
+    EXPECT_EQ(dialogs.messages().back().owner, &view);
+
+    operations.roster().listClasses();
+    ASSERT_TRUE(view.choose(g("二班")));
+    view.import = {};
+    operations.roster().chooseClass();
+    EXPECT_EQ(view.chart.count, "3");
+    EXPECT_EQ(view.import.roster, g("张三,李四,王五"));
+    EXPECT_EQ(view.import.className, g("二班"));
+
+    view.chart.rows = "2";
+    view.chart.columns = "2";
+    operations.chart().generate();
+    EXPECT_TRUE(view.exportEnabled);
+    std::vector<Text> seats = {view.grid.cell(2, 1), view.grid.cell(2, 2), view.grid.cell(3, 1)};
+    std::sort(seats.begin(), seats.end());
+    std::vector<Text> names = {g("张三"), g("李四"), g("王五")};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(seats, names);
+    EXPECT_EQ(view.grid.cell(3, 2), "");
+}
+
+TEST_F(SeatingOperationsTest, TooFewSeatsLeavesTheGridAlone) {
+    operations.windowCreated();
+    view.chart.count = "49";
+    operations.chart().generate();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"座位不够容纳 49 人"}));
+    EXPECT_EQ(view.grid.rowCount(), 9);
+    EXPECT_FALSE(view.exportEnabled);
+}
+
+TEST_F(SeatingOperationsTest, ExportReadsTheGridAsItIsNow) {
+    operations.chart().generate();
+    view.grid.setCell(0, 0, "x");
+    operations.exporter().exportToSpreadsheet();
+    EXPECT_EQ(spreadsheet.addresses.size(), 70u);
+    EXPECT_TRUE(dialogs.texts().empty());
+}
+
+}  // namespace
+}  // namespace exambell
