@@ -7,6 +7,7 @@
 
 #include "platform/Dialogs.h"
 #include "seating/ClassRoster.h"
+#include "seating/DrawCode.h"
 #include "seating/SeatingView.h"
 #include "text/Encoding.h"
 
@@ -27,6 +28,8 @@ const Text kTooFewSeatsPrefix = utf8ToGbk("座位不够容纳 ");
 const Text kTooFewSeatsSuffix = utf8ToGbk(" 人");
 const Text kCountOutOfRange = utf8ToGbk("考试人数须在0到999之间");
 const Text kSizeOutOfRange = utf8ToGbk("排数和列数须在0到99之间");
+const Text kBadCode =
+    utf8ToGbk("抽签码无效：应为10个字母或数字（不含0、1、I、O），请核对后重新输入");
 
 std::uint64_t cycleCounter() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -54,7 +57,7 @@ int gridSize(const Text& field) {
 }  // namespace
 
 SeatingChart::SeatingChart(SeatingView& view, Dialogs& dialogs, const ClassRoster& roster)
-    : view_(&view), dialogs_(&dialogs), roster_(&roster), generator_(seededGenerator()) {}
+    : view_(&view), dialogs_(&dialogs), roster_(&roster) {}
 
 void SeatingChart::resizeRows() {
     view_->setGridRowCount(gridSize(view_->chartFields().rows));
@@ -65,6 +68,19 @@ void SeatingChart::resizeColumns() {
 }
 
 void SeatingChart::generate() {
+    generateWithSeed(DrawCode::freshSeed());
+}
+
+void SeatingChart::generateFromCode() {
+    const std::optional<std::uint64_t> seed = DrawCode::parse(view_->chartFields().typedCode);
+    if (!seed) {
+        dialogs_->message(kBadCode, MessageButtons::Ok, MessageIcon::Error, view_->owner());
+        return;
+    }
+    generateWithSeed(*seed);
+}
+
+void SeatingChart::generateWithSeed(std::uint64_t seed) {
     const ChartFields fields = view_->chartFields();
     const std::int64_t rows = toInteger(fields.rows);
     const std::int64_t columns = toInteger(fields.columns);
@@ -87,7 +103,7 @@ void SeatingChart::generate() {
         dialogs_->message(kSizeOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
-    const std::vector<int> order = drawOrder(static_cast<int>(count));
+    const std::vector<int> order = drawOrder(seed, static_cast<int>(count));
     std::vector<Text> names;
     const bool namesMode = !fields.classText.empty();
     if (namesMode) {
@@ -96,6 +112,8 @@ void SeatingChart::generate() {
     const SeatTable table = layout(static_cast<int>(rows), static_cast<int>(columns), order,
                                    namesMode ? &names : nullptr);
     view_->showTable(table);
+    view_->setDrawInfo(DrawCode::format(seed),
+                       DrawCode::fingerprint(static_cast<int>(count), names));
     view_->setExportEnabled(true);
 }
 
@@ -108,6 +126,11 @@ SeatingChart::Generator SeatingChart::seededGenerator() {
                        static_cast<std::uint32_t>(cycleCounter()),
                        static_cast<std::uint32_t>(cycleCounter() >> 32)};
     return Generator(seed);
+}
+
+std::vector<int> SeatingChart::drawOrder(std::uint64_t seed, int n) {
+    Generator generator(seed);
+    return drawOrder(generator, n);
 }
 
 int SeatingChart::randomInRange(Generator& generator, int lo, int hi) {

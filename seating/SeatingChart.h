@@ -31,15 +31,17 @@ class SeatingChart {
     void resizeRows();
     // When the columns field changes and when the window is created: columns + 1 columns.
     void resizeColumns();
-    // When the generate button is clicked: checks the fields, draws a new order and fills the
-    // grid with numbers, or with the chosen class's names when the class box shows a class.
+    // When the generate button is clicked: checks the fields, draws a new order from a fresh
+    // draw code and fills the grid with numbers, or with the chosen class's names when the class
+    // box shows a class; the code and the roster's fingerprint are shown with the chart.
     void generate();
-    // The window's draws, from its own generator.
-    int randomInRange(int lo, int hi) { return randomInRange(generator_, lo, hi); }
-    std::vector<int> drawOrder(int n) { return drawOrder(generator_, n); }
+    // When the reproduce button is clicked: as generate, with the code the operator typed.
+    void generateFromCode();
 
     // A generator seeded from std::random_device and the processor's cycle counter.
     static Generator seededGenerator();
+    // The order a draw code's seed gives, the same on every machine.
+    static std::vector<int> drawOrder(std::uint64_t seed, int n);
     // A number from lo to hi (lo <= hi), every one equally likely.
     static int randomInRange(Generator& generator, int lo, int hi);
     // A random permutation of 1..n, every order equally likely (n <= 0 gives an empty one).
@@ -56,10 +58,11 @@ class SeatingChart {
                             const std::vector<Text>* names);
 
   private:
+    void generateWithSeed(std::uint64_t seed);
+
     SeatingView* view_ = nullptr;
     Dialogs* dialogs_ = nullptr;
     const ClassRoster* roster_ = nullptr;
-    Generator generator_;
 };
 
 }  // namespace exambell

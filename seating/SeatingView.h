@@ -19,6 +19,13 @@ struct ChartFields {
     Text count{};        // 人数编辑
     Text rows{};         // 横排编辑
     Text columns{};      // 竖列编辑
+    Text typedCode{};    // 抽签码编辑: a code typed to draw a chart again
+    // The printed chart's title texts as the operator typed them.
+    Text room{};  // 考场编辑框
+    Text exam{};  // 考试编辑框
+    // The code and roster fingerprint of the chart the grid shows ("" before the first draw).
+    Text shownCode{};
+    Text shownFingerprint{};
 };
 
 // The group 导入班级 as typed.
@@ -47,6 +54,10 @@ class SeatingView {
     virtual void setGridColumnCount(int columns) = 0;
     virtual void showTable(const SeatTable& table) = 0;
     virtual SeatTable table() const = 0;
+
+    // Shows the code and the roster fingerprint of the chart just drawn, and puts the code into
+    // the code box, ready to draw the same chart again.
+    virtual void setDrawInfo(const Text& code, const Text& fingerprint) = 0;
 
     virtual void setExportEnabled(bool enabled) = 0;
     // The window that owns the operations' message boxes.

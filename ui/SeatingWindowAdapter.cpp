@@ -1,15 +1,34 @@
 #include "ui/SeatingWindowAdapter.h"
 
+#include "text/Encoding.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {
 
+namespace {
+
+const Text kCodeCaption = utf8ToGbk("抽签码：");
+const Text kFingerprintCaption = utf8ToGbk("名单指纹：");
+
+// A label's text after its caption, "" when the label shows nothing of that form.
+Text afterCaption(const Text& shown, const Text& caption) {
+    return shown.starts_with(caption) ? shown.substr(caption.size()) : Text();
+}
+
+}  // namespace
+
 ChartFields SeatingWindowAdapter::chartFields() const {
-    return {.classText = window_.classBox->text(),
-            .classValue = window_.classBox->currentValue(),
-            .count = window_.countEdit->text(),
-            .rows = window_.rowsEdit->text(),
-            .columns = window_.columnsEdit->text()};
+    return {
+        .classText = window_.classBox->text(),
+        .classValue = window_.classBox->currentValue(),
+        .count = window_.countEdit->text(),
+        .rows = window_.rowsEdit->text(),
+        .columns = window_.columnsEdit->text(),
+        .typedCode = window_.codeEdit->text(),
+        .room = window_.roomEdit->text(),
+        .exam = window_.examEdit->text(),
+        .shownCode = afterCaption(window_.codeLabel->caption(), kCodeCaption),
+        .shownFingerprint = afterCaption(window_.fingerprintLabel->caption(), kFingerprintCaption)};
 }
 
 ImportFields SeatingWindowAdapter::importFields() const {
@@ -71,8 +90,17 @@ SeatTable SeatingWindowAdapter::table() const {
     return table;
 }
 
+void SeatingWindowAdapter::setDrawInfo(const Text& code, const Text& fingerprint) {
+    window_.codeLabel->setCaption(kCodeCaption + code);
+    window_.fingerprintLabel->setCaption(kFingerprintCaption + fingerprint);
+    window_.codeEdit->setText(code);
+}
+
 void SeatingWindowAdapter::setExportEnabled(bool enabled) {
-    window_.exportButton->setDisabled(!enabled);
+    for (Button* button : {window_.exportButton, window_.pdfButton, window_.printButton,
+                           window_.saveWorkbookButton}) {
+        button->setDisabled(!enabled);
+    }
 }
 
 const DialogOwner* SeatingWindowAdapter::owner() const {

@@ -25,6 +25,7 @@ class SeatingWindowAdapter : public SeatingView {
     void showTable(const SeatTable& table) override;
     SeatTable table() const override;
 
+    void setDrawInfo(const Text& code, const Text& fingerprint) override;
     void setExportEnabled(bool enabled) override;
     const DialogOwner* owner() const override;
 

@@ -21,6 +21,7 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
     connect(window.columnsEdit, &EditBox::contentChanged, this,
             [&chart] { chart.resizeColumns(); });
     connect(window.generateButton, &Button::clicked, this, [&chart] { chart.generate(); });
+    connect(window.reproduceButton, &Button::clicked, this, [&chart] { chart.generateFromCode(); });
     connect(window.exportButton, &Button::clicked, this,
             [&exporter] { exporter.exportToSpreadsheet(); });
     operations_.windowCreated();

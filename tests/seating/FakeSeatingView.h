@@ -27,6 +27,11 @@ class FakeSeatingView : public SeatingView, public DialogOwner {
     void setGridColumnCount(int columns) override { grid = resized(grid.rowCount(), columns); }
     void showTable(const SeatTable& table) override { grid = table; }
     SeatTable table() const override { return grid; }
+    void setDrawInfo(const Text& code, const Text& fingerprint) override {
+        chart.shownCode = code;
+        chart.shownFingerprint = fingerprint;
+        chart.typedCode = code;
+    }
     void setExportEnabled(bool enabled) override { exportEnabled = enabled; }
     const DialogOwner* owner() const override { return this; }
 

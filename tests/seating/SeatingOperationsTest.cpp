@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "seating/DrawCode.h"
 #include "seating/SeatingController.h"
 #include "settings/ProfileStore.h"
 #include "tests/seating/FakeSeatingView.h"
@@ -77,6 +78,34 @@ TEST_F(SeatingOperationsTest, ExportReadsTheGridAsItIsNow) {
     operations.exporter().exportToSpreadsheet();
     EXPECT_EQ(spreadsheet.addresses.size(), 70u);
     EXPECT_TRUE(dialogs.texts().empty());
+}
+
+TEST_F(SeatingOperationsTest, TheShownCodeDrawsTheSameChartAgain) {
+    view.chart.classText = g("二班");
+    operations.chart().generate();
+    const SeatTable first = view.grid;
+    const Text code = view.chart.shownCode;
+    ASSERT_TRUE(DrawCode::parse(code));
+    EXPECT_EQ(view.chart.typedCode, code);
+    EXPECT_EQ(view.chart.shownFingerprint.size(), 6u);
+
+    operations.chart().generate();  // a fresh code, almost surely another order
+    EXPECT_NE(view.chart.shownCode, code);
+    view.chart.typedCode = code;
+    operations.chart().generateFromCode();
+    EXPECT_EQ(view.chart.shownCode, code);
+    for (int r = 0; r < first.rowCount(); ++r) {
+        for (int j = 0; j < first.columnCount(); ++j) {
+            EXPECT_EQ(view.grid.cell(r, j), first.cell(r, j));
+        }
+    }
+    EXPECT_TRUE(dialogs.texts().empty());
+
+    view.chart.typedCode = "22222-22223";
+    operations.chart().generateFromCode();
+    ASSERT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(view.chart.shownCode, code);
 }
 
 }  // namespace
