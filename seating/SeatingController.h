@@ -20,7 +20,8 @@ class SeatingController {
     // configFile: the full name of config.ini; beforeFirstSave: see ClassRoster. Every argument
     // must outlive the controller.
     SeatingController(SeatingView& view, Dialogs& dialogs, Spreadsheet& spreadsheet,
-                      const Clock& clock, Text configFile, std::function<void()> beforeFirstSave);
+                      const Clock& clock, ChartOutput& output, Text configFile,
+                      std::function<void()> beforeFirstSave);
 
     // The window's creation handler: sizes the grid from the row and column fields.
     void windowCreated();

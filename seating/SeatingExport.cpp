@@ -1,10 +1,13 @@
 #include "seating/SeatingExport.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/Dialogs.h"
 #include "seating/SeatingView.h"
+#include "seating/XlsxSpreadsheet.h"
 #include "text/Encoding.h"
+#include "text/Paths.h"
 
 namespace exambell {
 
@@ -15,6 +18,37 @@ const Text kTitleSuffix = utf8ToGbk("考试座位表");
 const Text kNoSpreadsheet = utf8ToGbk("Excel程序创建失败！请检查是否有安装Excel 2000以上版本");
 const Text kNotHandedOver =
     utf8ToGbk("座位表未能写入或未能在电子表格程序中打开，请检查临时文件夹是否可写");
+
+const Text kPdfFilter = utf8ToGbk("PDF文件(*.pdf)|*.pdf");
+const Text kPdfExtension = ".pdf";
+const Text kPdfFailed = utf8ToGbk("PDF文件未能写入，请换一个位置或文件名再试；原有的文件没有改动");
+const Text kPrintFailed = utf8ToGbk("打印失败：打印机没有接受这份座位表");
+const Text kWorkbookExtension = ".xlsx";
+const Text kWorkbookFilter = utf8ToGbk("Excel工作簿(*.xlsx)|*.xlsx");
+const Text kWorkbookFailed =
+    utf8ToGbk("工作簿未能写入，请换一个位置或文件名再试；原有的文件没有改动");
+
+// A chosen name without the extension gets it, as the save dialogs of most desktops do.
+Text withExtension(Text path, const Text& extension) {
+    const bool has =
+        path.size() >= extension.size() &&
+        std::equal(extension.begin(), extension.end(),
+                   path.end() - static_cast<std::ptrdiff_t>(extension.size()), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) ==
+                              std::tolower(static_cast<unsigned char>(b));
+                   });
+    if (!has) {
+        path += extension;
+    }
+    return path;
+}
+
+// A file name for the caption that every file system takes, with extension instead of ".xlsx".
+Text fileNameFor(const Text& caption, const Text& extension) {
+    Text name = utf8ToGbk(XlsxSpreadsheet::fileNameFor(caption));
+    name.resize(name.size() - std::string_view(".xlsx").size());
+    return name + extension;
+}
 
 class TableCells : public GridCells {
   public:
@@ -30,8 +64,49 @@ class TableCells : public GridCells {
 }  // namespace
 
 SeatingExport::SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock,
-                             Dialogs& dialogs)
-    : view_(view), spreadsheet_(spreadsheet), clock_(clock), dialogs_(dialogs) {}
+                             Dialogs& dialogs, ChartOutput& output)
+    : view_(view), spreadsheet_(spreadsheet), clock_(clock), dialogs_(dialogs), output_(output) {}
+
+ChartDocument SeatingExport::document() const {
+    return ChartDocument::of(view_.chartFields(), view_.table(), clock_.now());
+}
+
+void SeatingExport::tell(const Text& text) {
+    dialogs_.message(text, MessageButtons::Ok, MessageIcon::Error, view_.owner());
+}
+
+void SeatingExport::exportPdf() {
+    const ChartDocument chart = document();
+    const Text name =
+        fileNameFor(title(clock_.now(), view_.chartFields().classText), kPdfExtension);
+    const std::optional<Text> path = dialogs_.saveFile(kPdfFilter, Text(), name, view_.owner());
+    if (!path) {
+        return;
+    }
+    if (!output_.writePdf(chart, withExtension(*path, kPdfExtension))) {
+        tell(kPdfFailed);
+    }
+}
+
+void SeatingExport::printChart() {
+    if (output_.print(document(), view_.owner()) == ChartOutput::PrintResult::Failed) {
+        tell(kPrintFailed);
+    }
+}
+
+void SeatingExport::saveWorkbook() {
+    const Text caption = title(clock_.now(), view_.chartFields().classText);
+    const Text name = fileNameFor(caption, kWorkbookExtension);
+    const std::optional<Text> path =
+        dialogs_.saveFile(kWorkbookFilter, Text(), name, view_.owner());
+    if (!path) {
+        return;
+    }
+    if (!XlsxSpreadsheet::saveTable(nativePath(withExtension(*path, kWorkbookExtension)), caption,
+                                    view_.table())) {
+        tell(kWorkbookFailed);
+    }
+}
 
 void SeatingExport::exportToSpreadsheet() {
     const Text caption = title(clock_.now(), view_.chartFields().classText);

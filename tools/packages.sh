@@ -22,7 +22,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libcpp-httplib-dev libssl-dev openssl
-    unzip
+    unzip poppler-utils
 )
 # Only to remake the default recordings in data/ (tools/make-recordings.sh).
 RECORDING_PACKAGES=(

@@ -6,11 +6,12 @@ namespace exambell {
 
 SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs,
                                          Spreadsheet& spreadsheet, const Clock& clock,
-                                         Text configFile, std::function<void()> beforeFirstSave)
+                                         Text configFile, std::function<void()> beforeFirstSave,
+                                         ChartOutput* output)
     : QObject(&window),
       view_(window),
-      operations_(view_, dialogs, spreadsheet, clock, std::move(configFile),
-                  std::move(beforeFirstSave)) {
+      operations_(view_, dialogs, spreadsheet, clock, output ? *output : ownOutput_,
+                  std::move(configFile), std::move(beforeFirstSave)) {
     ClassRoster& roster = operations_.roster();
     SeatingChart& chart = operations_.chart();
     SeatingExport& exporter = operations_.exporter();
@@ -24,6 +25,10 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
     connect(window.reproduceButton, &Button::clicked, this, [&chart] { chart.generateFromCode(); });
     connect(window.exportButton, &Button::clicked, this,
             [&exporter] { exporter.exportToSpreadsheet(); });
+    connect(window.pdfButton, &Button::clicked, this, [&exporter] { exporter.exportPdf(); });
+    connect(window.printButton, &Button::clicked, this, [&exporter] { exporter.printChart(); });
+    connect(window.saveWorkbookButton, &Button::clicked, this,
+            [&exporter] { exporter.saveWorkbook(); });
     operations_.windowCreated();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The seating window's view as plain fields, for the operations' tests without any window.
 
+#include "seating/ChartDocument.h"
 #include "seating/SeatingView.h"
 
 namespace exambell::test {
@@ -56,6 +57,24 @@ class FakeSeatingView : public SeatingView, public DialogOwner {
             }
         }
         return table;
+    }
+};
+
+// Records the charts written and printed instead of drawing them.
+class RecordingChartOutput : public ChartOutput {
+  public:
+    std::vector<std::pair<Text, ChartDocument>> written;  // path, document
+    std::vector<ChartDocument> printed;
+    bool writeSucceeds = true;
+    PrintResult printResult = PrintResult::Printed;
+
+    bool writePdf(const ChartDocument& document, const Text& path) override {
+        written.emplace_back(path, document);
+        return writeSucceeds;
+    }
+    PrintResult print(const ChartDocument& document, const DialogOwner*) override {
+        printed.push_back(document);
+        return printResult;
     }
 };
 

@@ -7,6 +7,7 @@
 #include "seating/SeatingController.h"
 #include "settings/ProfileStore.h"
 #include "tests/seating/FakeSeatingView.h"
+#include "tests/seating/XlsxReader.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/RecordingSpreadsheet.h"
@@ -29,7 +30,8 @@ class SeatingOperationsTest : public ::testing::Test {
     test::FakeDialogs dialogs{test::FakeDialogs::Mode::Strict};
     test::RecordingSpreadsheet spreadsheet;
     test::FakeClock clock;
-    SeatingController operations{view, dialogs, spreadsheet, clock, configFile, {}};
+    test::RecordingChartOutput output;
+    SeatingController operations{view, dialogs, spreadsheet, clock, output, configFile, {}};
 };
 
 TEST_F(SeatingOperationsTest, ImportListChooseAndGenerateWithNames) {
@@ -106,6 +108,55 @@ TEST_F(SeatingOperationsTest, TheShownCodeDrawsTheSameChartAgain) {
     ASSERT_EQ(dialogs.texts().size(), 1u);
     EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::Error);
     EXPECT_EQ(view.chart.shownCode, code);
+}
+
+TEST_F(SeatingOperationsTest, PdfPrintAndWorkbookGoWhereTheOperatorSays) {
+    view.chart.classText = g("二班");
+    view.chart.room = g("301");
+    operations.chart().generate();
+
+    dialogs.choose(joinPath(folder.text(), "chart"));
+    operations.exporter().exportPdf();
+    ASSERT_EQ(output.written.size(), 1u);
+    EXPECT_EQ(output.written[0].first, joinPath(folder.text(), "chart.pdf"));
+    EXPECT_EQ(dialogs.fileRequests().back().fileName, g("202612_二班考试座位表.pdf"));
+    const ChartDocument& pdf = output.written[0].second;
+    EXPECT_EQ(pdf.room, "301");
+    EXPECT_EQ(pdf.code, view.chart.shownCode);
+    EXPECT_EQ(pdf.table.rowCount(), 9);  // the grid's empty first row is left out
+    EXPECT_EQ(pdf.table.cell(0, 1), g("第6列"));
+
+    dialogs.chooseNothing();
+    operations.exporter().exportPdf();
+    EXPECT_EQ(output.written.size(), 1u);
+
+    output.writeSucceeds = false;
+    dialogs.choose(joinPath(folder.text(), "x.PDF"));
+    operations.exporter().exportPdf();
+    EXPECT_EQ(output.written.back().first, joinPath(folder.text(), "x.PDF"));
+    ASSERT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_EQ(dialogs.texts()[0], "PDF文件未能写入，请换一个位置或文件名再试；原有的文件没有改动");
+
+    operations.exporter().printChart();
+    EXPECT_EQ(output.printed.size(), 1u);
+    output.printResult = ChartOutput::PrintResult::Cancelled;
+    operations.exporter().printChart();
+    EXPECT_EQ(dialogs.texts().size(), 1u);
+    output.printResult = ChartOutput::PrintResult::Failed;
+    operations.exporter().printChart();
+    EXPECT_EQ(dialogs.texts().back(), "打印失败：打印机没有接受这份座位表");
+
+    const Text workbook = joinPath(folder.text(), "seats.xlsx");
+    dialogs.choose(joinPath(folder.text(), "seats"));
+    operations.exporter().saveWorkbook();
+    EXPECT_TRUE(fileExists(workbook));
+    const auto cells = test::readCells(nativePath(workbook));
+    EXPECT_EQ(cells.at("B2"), "第6列");
+    EXPECT_FALSE(fileExists(workbook + ".part"));
+    dialogs.choose(joinPath(folder.text(), "missing/seats.xlsx"));
+    operations.exporter().saveWorkbook();
+    EXPECT_EQ(dialogs.texts().back(),
+              "工作簿未能写入，请换一个位置或文件名再试；原有的文件没有改动");
 }
 
 }  // namespace
