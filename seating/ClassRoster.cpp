@@ -35,6 +35,19 @@ const Text kSaveFailed = utf8ToGbk("保存失败：无法写入配置文件，�
 const Text kStoreTooLong =
     utf8ToGbk("班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试");
 
+const Text kChooseFirst = utf8ToGbk("请先在班级列表中选择一个已保存的班级");
+const Text kStoreChanged = utf8ToGbk("班级信息已被修改，请重新选择班级");
+const Text kNameEmpty = utf8ToGbk("请在“班级”框中填写新的班级名称");
+const Text kNameTakenPrefix = utf8ToGbk("已有名为 ");
+const Text kNameTakenSuffix = utf8ToGbk(" 的班级，请换一个名称");
+const Text kRenamePrefix = utf8ToGbk("把班级 ");
+const Text kRenameMiddle = utf8ToGbk(" 改名为 ");
+const Text kRenameSuffix = utf8ToGbk(" 吗？");
+const Text kRenamed = utf8ToGbk("改名成功");
+const Text kDeletePrefix = utf8ToGbk("确定删除班级 ");
+const Text kDeleteSuffix = utf8ToGbk(" 吗？删除后不能恢复");
+const Text kDeleted = utf8ToGbk("已删除");
+
 Text breaksFormatMessage(std::string_view prefix, std::string_view name) {
     Text text(prefix);
     text += name;
@@ -151,7 +164,91 @@ void ClassRoster::saveClass(const Text& className, const Text& joinedNames) {
         message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
+    if (view_.chartFields().classText == className) {
+        chosenNames_ = joinedNames;
+    }
     message(kSaved, MessageButtons::Ok, MessageIcon::None);
+}
+
+std::optional<int> ClassRoster::chosenStoredClass(const Text& store, const Text& shownName) {
+    const int value = view_.chartFields().classValue;
+    if (value == 0) {
+        message(kChooseFirst, MessageButtons::Ok, MessageIcon::None);
+        return std::nullopt;
+    }
+    const std::optional<Text> stored = ClassStore::element(store, value);
+    if (!stored || utf16ToGbk(gbkToUtf16(ClassStore::className(*stored))) != shownName) {
+        listClasses();
+        message(kStoreChanged, MessageButtons::Ok, MessageIcon::None);
+        return std::nullopt;
+    }
+    return value;
+}
+
+void ClassRoster::renameClass() {
+    const Text store = readStore();
+    const Text oldName = view_.chartFields().classText;
+    const std::optional<int> value = chosenStoredClass(store, oldName);
+    if (!value) {
+        return;
+    }
+    const Text newName = view_.importFields().className;
+    if (newName.empty()) {
+        message(kNameEmpty, MessageButtons::Ok, MessageIcon::None);
+        return;
+    }
+    if (newName == oldName) {
+        return;
+    }
+    if (ClassStore::breaksFormat(newName)) {
+        message(breaksFormatMessage(kClassNamePrefix, newName), MessageButtons::Ok,
+                MessageIcon::Error);
+        return;
+    }
+    if (ClassStore::hasOtherClassNamed(store, *value, newName)) {
+        message(kNameTakenPrefix + newName + kNameTakenSuffix, MessageButtons::Ok,
+                MessageIcon::None);
+        return;
+    }
+    const std::optional<Text> renamed = ClassStore::withClassRenamed(store, *value, newName);
+    if (!renamed) {
+        return;
+    }
+    if (renamed->size() > ProfileStore::kMaxValueBytes) {
+        message(kStoreTooLong, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    if (message(kRenamePrefix + oldName + kRenameMiddle + newName + kRenameSuffix,
+                MessageButtons::OkCancel, MessageIcon::None) != kOk) {
+        return;
+    }
+    if (!writeStore(*renamed)) {
+        message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    listClasses();
+    message(kRenamed, MessageButtons::Ok, MessageIcon::None);
+}
+
+void ClassRoster::deleteClass() {
+    const Text store = readStore();
+    const Text name = view_.chartFields().classText;
+    const std::optional<int> value = chosenStoredClass(store, name);
+    if (!value) {
+        return;
+    }
+    if (message(kDeletePrefix + name + kDeleteSuffix, MessageButtons::YesNo, MessageIcon::None) !=
+        kYes) {
+        return;
+    }
+    const std::optional<Text> smaller = ClassStore::withoutClass(store, *value);
+    if (!smaller || !writeStore(*smaller)) {
+        message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    chosenNames_.clear();
+    listClasses();
+    message(kDeleted, MessageButtons::Ok, MessageIcon::None);
 }
 
 }  // namespace exambell

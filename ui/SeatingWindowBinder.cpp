@@ -18,6 +18,8 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
     connect(window.classBox, &ComboBox::aboutToDropDown, this, [&roster] { roster.listClasses(); });
     connect(window.classBox, &ComboBox::itemChosen, this, [&roster] { roster.chooseClass(); });
     connect(window.importButton, &Button::clicked, this, [&roster] { roster.importClass(); });
+    connect(window.renameButton, &Button::clicked, this, [&roster] { roster.renameClass(); });
+    connect(window.deleteButton, &Button::clicked, this, [&roster] { roster.deleteClass(); });
     connect(window.rowsEdit, &EditBox::contentChanged, this, [&chart] { chart.resizeRows(); });
     connect(window.columnsEdit, &EditBox::contentChanged, this,
             [&chart] { chart.resizeColumns(); });

@@ -159,5 +159,118 @@ TEST_F(SeatingOperationsTest, PdfPrintAndWorkbookGoWhereTheOperatorSays) {
               "工作簿未能写入，请换一个位置或文件名再试；原有的文件没有改动");
 }
 
+class ClassManagementTest : public SeatingOperationsTest {
+  protected:
+    Text store() { return ProfileStore::read(configFile, "Class_", "Student", "<none>"); }
+    void writeStore(const Text& text) {
+        ASSERT_TRUE(ProfileStore::write(configFile, "Class_", "Student", text));
+    }
+    void choose(std::string_view utf8) {
+        operations.roster().listClasses();
+        ASSERT_TRUE(view.choose(g(utf8)));
+    }
+};
+
+TEST_F(ClassManagementTest, RenameKeepsTheOrderAndTheNames) {
+    writeStore(g("%class%一班,张三,李四%class%二班,王五%class%三班,赵六"));
+    choose("二班");
+    view.import.className = g("二班（理）");
+    dialogs.answer(kOk);
+    operations.roster().renameClass();
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"把班级 二班 改名为 二班（理） 吗？", "改名成功"}));
+    EXPECT_EQ(store(), g("一班,张三,李四%class%二班（理）,王五%class%三班,赵六"));
+    EXPECT_EQ(view.chart.classText, "");  // the list was rebuilt: nothing chosen
+
+    dialogs.clear();
+    choose("一班");
+    view.import.className = g("三班");
+    operations.roster().renameClass();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"已有名为 三班 的班级，请换一个名称"}));
+
+    dialogs.clear();
+    view.import.className = g("四,班");
+    operations.roster().renameClass();
+    EXPECT_EQ(dialogs.messages().back().icon, MessageIcon::Error);
+
+    dialogs.clear();
+    view.import.className = g("四班");
+    dialogs.answer(kCancel);
+    operations.roster().renameClass();
+    EXPECT_EQ(store(), g("一班,张三,李四%class%二班（理）,王五%class%三班,赵六"));
+}
+
+TEST_F(ClassManagementTest, RenameThatWouldOutgrowTheStoreIsRefused) {
+    // 10,239 bytes in all: one byte more would be cut when read back.
+    const Text full = "B,y%class%A," + Text(ProfileStore::kMaxValueBytes - 12, 'x');
+    ASSERT_EQ(full.size(), 10239u);
+    writeStore(full);
+    choose("A");
+    view.import.className = "AB";
+    operations.roster().renameClass();
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{
+                  "班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试"}));
+    EXPECT_EQ(store(), full);
+
+    // A name of the same length fits, and the classes keep their order.
+    dialogs.clear();
+    view.import.className = "C";
+    dialogs.answer(kOk);
+    operations.roster().renameClass();
+    EXPECT_EQ(store(), "B,y%class%C," + Text(ProfileStore::kMaxValueBytes - 12, 'x'));
+
+    // Deleting shrinks it.
+    dialogs.clear();
+    choose("B");
+    dialogs.answer(kYes);
+    operations.roster().deleteClass();
+    EXPECT_EQ(store(), "C," + Text(ProfileStore::kMaxValueBytes - 12, 'x'));
+}
+
+TEST_F(ClassManagementTest, DeleteAsksFirstAndKeepsTheOthers) {
+    writeStore(g("%class%一班,张三%class%二班,王五%class%三班,赵六"));
+    operations.roster().deleteClass();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"请先在班级列表中选择一个已保存的班级"}));
+
+    dialogs.clear();
+    choose("二班");
+    operations.roster().chooseClass();
+    dialogs.answer(kNo);
+    operations.roster().deleteClass();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"确定删除班级 二班 吗？删除后不能恢复"}));
+    EXPECT_EQ(dialogs.messages()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(store(), g("%class%一班,张三%class%二班,王五%class%三班,赵六"));
+
+    dialogs.clear();
+    dialogs.answer(kYes);
+    operations.roster().deleteClass();
+    EXPECT_EQ(dialogs.texts().back(), "已删除");
+    EXPECT_EQ(store(), g("一班,张三%class%三班,赵六"));
+    EXPECT_EQ(operations.roster().chosenNames(), "");
+    EXPECT_EQ(view.entries, (std::vector<ClassEntry>{{g("一班"), 1}, {g("三班"), 2}}));
+}
+
+TEST_F(ClassManagementTest, AStaleChoiceIsNotActedOn) {
+    writeStore(g("%class%一班,张三%class%二班,王五"));
+    choose("二班");
+    writeStore(g("%class%二班,王五"));  // changed behind the window's back
+    operations.roster().deleteClass();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"班级信息已被修改，请重新选择班级"}));
+    EXPECT_EQ(store(), g("%class%二班,王五"));
+}
+
+TEST_F(ClassManagementTest, ReimportingTheChosenClassRefreshesItsNames) {
+    writeStore(g("%class%一班,张三,李四"));
+    choose("一班");
+    operations.roster().chooseClass();
+    EXPECT_EQ(operations.roster().chosenNames(), g("张三,李四"));
+    view.import = {.className = g("一班"), .separator = ",", .roster = g("张三,李四,王五")};
+    dialogs.answer(kOk);
+    dialogs.answer(kYes);
+    operations.roster().importClass();
+    EXPECT_EQ(operations.roster().chosenNames(), g("张三,李四,王五"));
+}
+
 }  // namespace
 }  // namespace exambell
