@@ -57,7 +57,7 @@ ChartDocument ChartDocument::of(const ChartFields& fields, const SeatTable& grid
     document.heading = fields.exam.empty() ? kHeading : fields.exam + kHeading;
     document.date =
         toText(date.year) + kYear + toText(date.month) + kMonth + toText(date.day) + kDay;
-    document.classes = fields.classText;
+    document.classes = fields.mixedClasses.empty() ? fields.classText : fields.mixedClasses;
     document.room = fields.room;
     document.exam = fields.exam;
     document.code = fields.shownCode;

@@ -3,10 +3,12 @@
 // column labels.
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "seating/SeatTable.h"
+#include "seating/SeatingView.h"
 #include "text/Text.h"
 
 namespace exambell {
@@ -57,8 +59,16 @@ class SeatingChart {
     static SeatTable layout(int rows, int columns, const std::vector<int>& order,
                             const std::vector<Text>* names);
 
+    // Puts exam numbers in front of the first count seats' texts of a layout() table: prefix
+    // and a running number of at least two digits, along the rows or serpentine.
+    static void numberSeats(SeatTable& table, int columns, int count, const Text& prefix,
+                            ExamNumbering numbering);
+
   private:
+    struct MixedRoster;
     void generateWithSeed(std::uint64_t seed);
+    // The stored classes named in the mixed-classes field, or nothing after a message.
+    std::optional<MixedRoster> mixedRoster(const Text& field);
 
     SeatingView* view_ = nullptr;
     Dialogs* dialogs_ = nullptr;

@@ -12,6 +12,10 @@
 
 namespace exambell {
 
+// How the seats get exam numbers (考号): none, along the rows, or serpentine (every second row
+// back from the right).
+enum class ExamNumbering { None, Rows, Serpentine };
+
 // The group 操作班级 as typed (texts exactly as the controls hold them, GBK).
 struct ChartFields {
     Text classText{};    // 班级组合框: the chosen entry's text, "" when none is chosen
@@ -26,6 +30,10 @@ struct ChartFields {
     // The code and roster fingerprint of the chart the grid shows ("" before the first draw).
     Text shownCode{};
     Text shownFingerprint{};
+    // Several stored classes for one room, names separated by "," or "，" ("" for one class).
+    Text mixedClasses{};                            // 混排班级编辑框
+    Text numberPrefix{};                            // 考号前缀编辑框
+    ExamNumbering numbering = ExamNumbering::None;  // 考号顺序列表
 };
 
 // The group 导入班级 as typed.

@@ -138,6 +138,23 @@ SeatingWindow::SeatingWindow(QWidget* owner)
     printButton->setGeometry(705, kSecondRow - 2, 104, 28);
     saveWorkbookButton = new Button(this, gbk("另存Excel按钮"), gbk("另存Excel"));
     saveWorkbookButton->setGeometry(817, kSecondRow - 2, 104, 28);
+    auto* mixedHeading = new TransparentLabel(this, gbk("透明标签9"), gbk("混排"));
+    mixedHeading->setGeometry(422, kSecondRow, 36, kRowHeight);
+    mixedEdit = new EditBox(this, gbk("混排班级编辑框"), Text());
+    mixedEdit->setGeometry(460, kSecondRow, 126, kRowHeight);
+
+    constexpr int kThirdRow = kSecondRow + 36;
+    auto* numberHeading = new TransparentLabel(this, gbk("透明标签10"), gbk("考号前缀"));
+    numberHeading->setGeometry(8, kThirdRow, 60, kRowHeight);
+    numberPrefixEdit = new EditBox(this, gbk("考号前缀编辑框"), Text());
+    numberPrefixEdit->setGeometry(70, kThirdRow, 100, kRowHeight);
+    numberingBox = new ComboBox(this, gbk("考号顺序列表"), ComboBox::Kind::ListOnly, false);
+    numberingBox->setGeometry(176, kThirdRow, 110, kRowHeight);
+    for (const char* order : {"不编考号", "按行编号", "蛇形编号"}) {
+        numberingBox->addItem(gbk(order), 0);
+    }
+    numberingBox->setCurrentIndex(0);
+
     for (Button* button : {pdfButton, printButton, saveWorkbookButton}) {
         button->setDisabled(true);
     }

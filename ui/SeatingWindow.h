@@ -50,9 +50,12 @@ class SeatingWindow : public Window {
     Button* pdfButton = nullptr;           // 导出PDF按钮 "导出PDF", disabled until a draw
     Button* printButton = nullptr;         // 打印按钮 "打印", disabled until a draw
     Button* saveWorkbookButton = nullptr;  // 另存Excel按钮 "另存Excel", disabled until a draw
+    EditBox* mixedEdit = nullptr;          // 混排班级编辑框: stored classes for one room
+    EditBox* numberPrefixEdit = nullptr;   // 考号前缀编辑框: the exam numbers' prefix
+    ComboBox* numberingBox = nullptr;  // 考号顺序列表: 不编考号 / 按行编号 / 蛇形编号
 
     static constexpr int kDesignHeight = 531;
-    static constexpr int kHeight = 600;
+    static constexpr int kHeight = 620;
 
     QGroupBox* classGroup = nullptr;   // 分组框1
     QGroupBox* importGroup = nullptr;  // 分组框2

@@ -15,6 +15,18 @@ Text afterCaption(const Text& shown, const Text& caption) {
     return shown.starts_with(caption) ? shown.substr(caption.size()) : Text();
 }
 
+// The entries of 考号顺序列表 in their order.
+ExamNumbering numberingOf(int index) {
+    switch (index) {
+        case 1:
+            return ExamNumbering::Rows;
+        case 2:
+            return ExamNumbering::Serpentine;
+        default:
+            return ExamNumbering::None;
+    }
+}
+
 }  // namespace
 
 ChartFields SeatingWindowAdapter::chartFields() const {
@@ -28,7 +40,10 @@ ChartFields SeatingWindowAdapter::chartFields() const {
         .room = window_.roomEdit->text(),
         .exam = window_.examEdit->text(),
         .shownCode = afterCaption(window_.codeLabel->caption(), kCodeCaption),
-        .shownFingerprint = afterCaption(window_.fingerprintLabel->caption(), kFingerprintCaption)};
+        .shownFingerprint = afterCaption(window_.fingerprintLabel->caption(), kFingerprintCaption),
+        .mixedClasses = window_.mixedEdit->text(),
+        .numberPrefix = window_.numberPrefixEdit->text(),
+        .numbering = numberingOf(window_.numberingBox->currentIndex())};
 }
 
 ImportFields SeatingWindowAdapter::importFields() const {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "seating/DrawCode.h"
 #include "seating/SeatingController.h"
@@ -270,6 +271,117 @@ TEST_F(ClassManagementTest, ReimportingTheChosenClassRefreshesItsNames) {
     dialogs.answer(kYes);
     operations.roster().importClass();
     EXPECT_EQ(operations.roster().chosenNames(), g("张三,李四,王五"));
+}
+
+class MixedRoomTest : public ClassManagementTest {
+  protected:
+    // Classes A, B, C with sizes; student names are the class letter and a number ("A7").
+    void storeClasses(const std::vector<std::pair<std::string, int>>& classes) {
+        Text store;
+        for (const auto& [name, size] : classes) {
+            store += "%class%" + name;
+            for (int i = 1; i <= size; ++i) {
+                store += "," + name + std::to_string(i);
+            }
+        }
+        writeStore(store);
+    }
+    // The class letter on each seat, by seat row and column (1-based); ' ' for an empty seat.
+    char classAt(int row, int column) {
+        const Text& text = view.grid.cell(row + 1, column);
+        return text.empty() ? ' ' : text[0];
+    }
+    int sameClassNeighbours(int rows, int columns) {
+        int pairs = 0;
+        for (int i = 1; i <= rows; ++i) {
+            for (int j = 1; j <= columns; ++j) {
+                const char c = classAt(i, j);
+                pairs += c != ' ' && j < columns && classAt(i, j + 1) == c;
+                pairs += c != ' ' && i < rows && classAt(i + 1, j) == c;
+            }
+        }
+        return pairs;
+    }
+};
+
+TEST_F(MixedRoomTest, TwoClassesOfTwentyInEightByFiveNeverSitTogether) {
+    storeClasses({{"A", 20}, {"B", 20}});
+    view.chart.mixedClasses = "A, B";
+    view.chart.rows = "8";
+    view.chart.columns = "5";
+    for (int draw = 0; draw < 5; ++draw) {
+        operations.chart().generate();
+        EXPECT_TRUE(dialogs.texts().empty());
+        EXPECT_EQ(view.chart.count, "40");
+        EXPECT_EQ(sameClassNeighbours(8, 5), 0);
+        std::set<Text> seats;
+        for (int i = 1; i <= 8; ++i) {
+            for (int j = 1; j <= 5; ++j) {
+                seats.insert(view.grid.cell(i + 1, j));
+            }
+        }
+        EXPECT_EQ(seats.size(), 40u);
+    }
+    // The code draws the same mixed chart again.
+    const SeatTable shown = view.grid;
+    const Text code = view.chart.shownCode;
+    operations.chart().generate();
+    view.chart.typedCode = code;
+    operations.chart().generateFromCode();
+    for (int i = 0; i < shown.rowCount(); ++i) {
+        for (int j = 0; j < shown.columnCount(); ++j) {
+            EXPECT_EQ(view.grid.cell(i, j), shown.cell(i, j));
+        }
+    }
+}
+
+TEST_F(MixedRoomTest, UnevenClassesDoTheBestPossibleAndSaySo) {
+    storeClasses({{"A", 30}, {"B", 5}, {"C", 5}});
+    view.chart.mixedClasses = g("A，B，C");
+    view.chart.rows = "8";
+    view.chart.columns = "5";
+    operations.chart().generate();
+    EXPECT_EQ(sameClassNeighbours(8, 5), 28);
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"各班人数相差太大，无法让同班同学全部不相邻；已尽量分开，"
+                                        "仍有 28 对同班同学前后或左右相邻"}));
+}
+
+TEST_F(MixedRoomTest, UnknownClassOrTooFewSeats) {
+    storeClasses({{"A", 3}});
+    view.chart.mixedClasses = "A,Z";
+    operations.chart().generate();
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<std::string>{"找不到班级：Z，请先导入该班级或检查混排班级的名称"}));
+    dialogs.clear();
+    storeClasses({{"A", 3}, {"B", 2}});
+    view.chart.mixedClasses = "A,B";
+    view.chart.rows = "2";
+    view.chart.columns = "2";
+    operations.chart().generate();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"座位不够容纳 5 人"}));
+}
+
+TEST(ExamNumbersTest, RowsAndSerpentine) {
+    std::vector<int> order = {1, 2, 3, 4, 5, 6, 7};
+    SeatTable rows = SeatingChart::layout(3, 3, order, nullptr);
+    SeatingChart::numberSeats(rows, 3, 7, "K", ExamNumbering::Rows);
+    EXPECT_EQ(rows.cell(2, 1), "K01 1");
+    EXPECT_EQ(rows.cell(3, 1), "K04 4");
+    EXPECT_EQ(rows.cell(4, 1), "K07 7");
+    SeatTable snake = SeatingChart::layout(3, 3, order, nullptr);
+    SeatingChart::numberSeats(snake, 3, 7, "", ExamNumbering::Serpentine);
+    EXPECT_EQ(snake.cell(2, 3), "03 3");
+    EXPECT_EQ(snake.cell(3, 1), "06 4");  // the second row runs back from the right
+    EXPECT_EQ(snake.cell(3, 3), "04 6");
+    EXPECT_EQ(snake.cell(4, 1), "07 7");
+    SeatTable partial = SeatingChart::layout(2, 3, {1, 2, 3, 4, 5}, nullptr);
+    SeatingChart::numberSeats(partial, 3, 5, "", ExamNumbering::Serpentine);
+    EXPECT_EQ(partial.cell(3, 1), "05 4");  // the last row's two seats: 5 and 4
+    EXPECT_EQ(partial.cell(3, 2), "04 5");
+    SeatTable none = SeatingChart::layout(1, 2, {2, 1}, nullptr);
+    SeatingChart::numberSeats(none, 2, 2, "K", ExamNumbering::None);
+    EXPECT_EQ(none.cell(2, 1), "2");
 }
 
 }  // namespace
