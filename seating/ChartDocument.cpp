@@ -62,7 +62,20 @@ ChartDocument ChartDocument::of(const ChartFields& fields, const SeatTable& grid
     document.exam = fields.exam;
     document.code = fields.shownCode;
     document.fingerprint = fields.shownFingerprint;
-    const int rows = std::max(grid.rowCount() - 1, 0);
+    // Rows below the last one with a label or a seat are left off: they would only shrink the
+    // seats on the page.
+    int rows = std::max(grid.rowCount() - 1, 0);
+    const auto emptyRow = [&grid](int r) {
+        for (int j = 0; j < grid.columnCount(); ++j) {
+            if (!grid.cell(r, j).empty()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    while (rows > 1 && emptyRow(rows)) {
+        --rows;
+    }
     document.table = SeatTable(rows, grid.columnCount());
     for (int r = 0; r < rows; ++r) {
         for (int j = 0; j < grid.columnCount(); ++j) {

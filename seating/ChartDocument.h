@@ -19,7 +19,8 @@ struct ChartDocument {
     Text code;         // the draw code of the chart shown, "" before a draw
     Text fingerprint;  // the roster fingerprint of that draw
     // The labelled part of the grid: row 0 holds the column labels (column 0 empty), column 0
-    // the row labels; the grid's always-empty first row is left out.
+    // the row labels; the grid's always-empty first row and the empty rows after the last
+    // labelled one are left out.
     SeatTable table;
 
     // The title block's second line: date, classes, room and exam, each with its caption, the

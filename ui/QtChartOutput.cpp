@@ -111,6 +111,7 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
         const qreal left = area.left() + (area.width() - cellWidth * columns) / 2;
         const qreal pad = std::min(cellWidth, cellHeight) * 0.08;
         const QSizeF box(cellWidth - 2 * pad, cellHeight - 2 * pad);
+        painter.setPen(QPen(Qt::black, std::min(0.3 * mm, std::min(cellWidth, cellHeight) / 20)));
 
         QSet<QString> texts;
         for (int r = 0; r < rows; ++r) {

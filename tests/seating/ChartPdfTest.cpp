@@ -139,6 +139,7 @@ TEST_F(ChartPdfTest, LongNamesWrapWhole) {
 
 TEST_F(ChartPdfTest, LargestChartFitsOnePage) {
     const ChartDocument document = chart(99, 99, 999, nullptr);
+    EXPECT_EQ(document.table.rowCount(), 12);  // column labels and the 11 rows that hold seats
     const Text file = joinPath(folder.text(), "large.pdf");
     ASSERT_TRUE(output.writePdf(document, file));
     const std::string text = pdfText(file, true);
