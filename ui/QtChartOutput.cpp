@@ -21,7 +21,9 @@ namespace {
 
 const Text kFront = utf8ToGbk("讲台");
 
-constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWrapAnywhere;
+// Word wrap breaks between Chinese characters but keeps a number or a Latin word whole; a text
+// that cannot break makes the font smaller instead.
+constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
 
 QFont chartFont(qreal pixelSize, bool bold = false) {
     QFont font;
@@ -70,7 +72,7 @@ void drawLine(QPainter& painter, const QRectF& rect, const QString& text, qreal 
         font = chartFont(size, bold);
     }
     painter.setFont(font);
-    painter.drawText(rect, align | Qt::TextWrapAnywhere, text);
+    painter.drawText(rect, align | Qt::TextWordWrap, text);
 }
 
 }  // namespace
