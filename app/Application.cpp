@@ -9,7 +9,6 @@
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
-#include "seating/SeatingController.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMaintenance.h"
 #include "text/Encoding.h"
@@ -20,6 +19,7 @@
 #include "ui/Pictures.h"
 #include "ui/RunProgressAdapter.h"
 #include "ui/SeatingWindow.h"
+#include "ui/SeatingWindowBinder.h"
 
 namespace exambell {
 namespace {
@@ -205,10 +205,10 @@ ImportWindow* Application::importWindow() const {
 }
 
 void Application::bindSeatingWindow(SeatingWindow& window) {
-    // The controller belongs to the window and goes with it. A class saved before config.ini
+    // The binder belongs to the window and goes with it. A class saved before config.ini
     // exists first writes the cue settings, so that the new file starts out whole.
-    new SeatingController(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
-                          settings_->configPath(), [this] { settings_->saveCueSettings(); });
+    new SeatingWindowBinder(window, *platform_.dialogs, *platform_.spreadsheet, *platform_.clock,
+                            settings_->configPath(), [this] { settings_->saveCueSettings(); });
 }
 
 void Application::saveWithPause() {

@@ -10,7 +10,7 @@
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
-#include "seating/DesktopWorkbookOpener.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"

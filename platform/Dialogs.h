@@ -42,6 +42,13 @@ class Dialogs {
     // Returns the chosen full path, or nothing when the operator cancelled.
     virtual std::optional<Text> openFile(const Text& filter, const Text& folder,
                                          const Text& fileName, const DialogOwner* owner) = 0;
+    // The "save file" dialog, with the same arguments; it asks before replacing a file. Returns
+    // the chosen full path, or nothing when the operator cancelled (also where no dialog exists).
+    virtual std::optional<Text> saveFile(const Text& filter, const Text& folder,
+                                         const Text& fileName, const DialogOwner* owner) {
+        (void)filter, (void)folder, (void)fileName, (void)owner;
+        return std::nullopt;
+    }
 };
 
 }  // namespace exambell

@@ -1,10 +1,10 @@
 #include "seating/ClassRoster.h"
 
 #include "seating/ClassStore.h"
+#include "seating/SeatingView.h"
 #include "settings/ProfileStore.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
-#include "ui/SeatingWindow.h"
 
 namespace exambell {
 
@@ -13,50 +13,40 @@ namespace {
 constexpr std::string_view kStoreSection = "Class_";
 constexpr std::string_view kStoreKey = "Student";
 
-constexpr std::string_view kNameTooLong =
-    "\xD3\xD0\xD1\xA7\xC9\xFA\xB5\xC4\xC3\xFB\xD7\xD6\xB3\xAC\xB9\xFD"
-    "12\xB8\xF6\xD7\xD6\xB7\xFB\xA3\xAC\xC7\xEB\xBC\xEC\xB2\xE9\xB7\xD6\xB8\xF4\xB7\xFB\xCA\xC7\xB7"
-    "\xF1\xCC\xEE\xD0\xB4\xD5\xFD\xC8\xB7";  // 有学生的名字超过12个字符，请检查分隔符是否填写正确
+const Text kNameTooLong = utf8ToGbk("有学生的名字超过12个字符，请检查分隔符是否填写正确");
 
-// A name holding "," "%class%" or a line break would be split differently when read back:
-// "学生名字“" / "班级名称“" + name +
-// "”含有逗号、换行或“%class%”，会破坏班级信息的保存格式，请修改后再导入".
-constexpr std::string_view kStudentNamePrefix = "\xD1\xA7\xC9\xFA\xC3\xFB\xD7\xD6\xA1\xB0";
-constexpr std::string_view kClassNamePrefix = "\xB0\xE0\xBC\xB6\xC3\xFB\xB3\xC6\xA1\xB0";
-constexpr std::string_view kBreaksFormatSuffix =
-    "\xA1\xB1\xBA\xAC\xD3\xD0\xB6\xBA\xBA\xC5\xA1\xA2\xBB\xBB\xD0\xD0\xBB\xF2\xA1\xB0%class%"
-    "\xA1\xB1"
-    "\xA3\xAC\xBB\xE1\xC6\xC6\xBB\xB5\xB0\xE0\xBC\xB6\xD0\xC5\xCF\xA2\xB5\xC4\xB1\xA3\xB4\xE6\xB8"
-    "\xF1\xCA\xBD\xA3\xAC\xC7\xEB\xD0\xDE\xB8\xC4\xBA\xF3\xD4\xD9\xB5\xBC\xC8\xEB";
+// A name holding "," "%class%" or a line break would be split differently when read back.
+const Text kStudentNamePrefix = utf8ToGbk("学生名字“");
+const Text kClassNamePrefix = utf8ToGbk("班级名称“");
+const Text kBreaksFormatSuffix =
+    utf8ToGbk("”含有逗号、换行或“%class%”，会破坏班级信息的保存格式，请修改后再导入");
 
-// "请确认班级信息" CR LF "班级：" name CR LF "人数：" count.
-constexpr std::string_view kConfirmHeading =
-    "\xC7\xEB\xC8\xB7\xC8\xCF\xB0\xE0\xBC\xB6\xD0\xC5\xCF\xA2";
-constexpr std::string_view kConfirmClass = "\xB0\xE0\xBC\xB6\xA3\xBA";  // 班级：
-constexpr std::string_view kConfirmCount = "\xC8\xCB\xCA\xFD\xA3\xBA";  // 人数：
+const Text kConfirmHeading = utf8ToGbk("请确认班级信息");
+const Text kConfirmClass = utf8ToGbk("班级：");
+const Text kConfirmCount = utf8ToGbk("人数：");
 constexpr std::string_view kLineBreak = "\r\n";
 
-// "班级： " name " 已存在，是否覆盖？"
-constexpr std::string_view kOverwritePrefix = "\xB0\xE0\xBC\xB6\xA3\xBA ";
-constexpr std::string_view kOverwriteSuffix =
-    " \xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xCA\xC7\xB7\xF1\xB8\xB2\xB8\xC7\xA3\xBF";
+const Text kOverwritePrefix = utf8ToGbk("班级： ");
+const Text kOverwriteSuffix = utf8ToGbk(" 已存在，是否覆盖？");
 
-constexpr std::string_view kSaved = "\xB1\xA3\xB4\xE6\xB3\xC9\xB9\xA6";  // 保存成功
-// 保存失败：无法写入配置文件，原有的班级信息没有改动
-constexpr std::string_view kSaveFailed =
-    "\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xC5\xE4\xD6\xC3\xCE"
-    "\xC4"
-    "\xBC\xFE\xA3\xAC\xD4\xAD\xD3\xD0\xB5\xC4\xB0\xE0\xBC\xB6\xD0\xC5\xCF\xA2\xC3\xBB\xD3\xD0\xB8"
-    "\xC4"
-    "\xB6\xAF";
-// A longer store could not be read back whole (reads stop after 10,239 bytes):
-// 班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试
-constexpr std::string_view kStoreTooLong =
-    "\xB0\xE0\xBC\xB6\xD0\xC5\xCF\xA2\xBD\xAB\xB3\xAC\xB9\xFD"
-    "10239\xD7\xD6\xBD\xDA\xA3\xAC\xC5\xE4\xD6\xC3\xCE\xC4\xBC\xFE\xCE\xDE\xB7\xA8\xCD\xEA\xD5\xFB"
-    "\xB1\xA3\xB4\xE6\xA3\xAC\xC7\xEB\xC9\xBE\xBC\xF5\xB0\xE0\xBC\xB6\xBB\xF2\xD1\xA7\xC9\xFA\xBA"
-    "\xF3"
-    "\xD4\xD9\xCA\xD4";
+const Text kSaved = utf8ToGbk("保存成功");
+const Text kSaveFailed = utf8ToGbk("保存失败：无法写入配置文件，原有的班级信息没有改动");
+// A longer store could not be read back whole (reads stop after 10,239 bytes).
+const Text kStoreTooLong =
+    utf8ToGbk("班级信息将超过10239字节，配置文件无法完整保存，请删减班级或学生后再试");
+
+const Text kChooseFirst = utf8ToGbk("请先在班级列表中选择一个已保存的班级");
+const Text kStoreChanged = utf8ToGbk("班级信息已被修改，请重新选择班级");
+const Text kNameEmpty = utf8ToGbk("请在“班级”框中填写新的班级名称");
+const Text kNameTakenPrefix = utf8ToGbk("已有名为 ");
+const Text kNameTakenSuffix = utf8ToGbk(" 的班级，请换一个名称");
+const Text kRenamePrefix = utf8ToGbk("把班级 ");
+const Text kRenameMiddle = utf8ToGbk(" 改名为 ");
+const Text kRenameSuffix = utf8ToGbk(" 吗？");
+const Text kRenamed = utf8ToGbk("改名成功");
+const Text kDeletePrefix = utf8ToGbk("确定删除班级 ");
+const Text kDeleteSuffix = utf8ToGbk(" 吗？删除后不能恢复");
+const Text kDeleted = utf8ToGbk("已删除");
 
 Text breaksFormatMessage(std::string_view prefix, std::string_view name) {
     Text text(prefix);
@@ -67,15 +57,15 @@ Text breaksFormatMessage(std::string_view prefix, std::string_view name) {
 
 }  // namespace
 
-ClassRoster::ClassRoster(SeatingWindow& window, Dialogs& dialogs, Text configFile,
+ClassRoster::ClassRoster(SeatingView& view, Dialogs& dialogs, Text configFile,
                          std::function<void()> beforeFirstSave)
-    : window_(window),
+    : view_(view),
       dialogs_(dialogs),
       configFile_(std::move(configFile)),
       beforeFirstSave_(std::move(beforeFirstSave)) {}
 
 int ClassRoster::message(const Text& text, MessageButtons buttons, MessageIcon icon) {
-    return dialogs_.message(text, buttons, icon, &window_);
+    return dialogs_.message(text, buttons, icon, view_.owner());
 }
 
 Text ClassRoster::readStore() const {
@@ -88,23 +78,19 @@ bool ClassRoster::writeStore(const Text& store) const {
 }
 
 void ClassRoster::listClasses() {
-    ComboBox& box = *window_.classBox;
-    box.clear();
-    for (const ClassEntry& entry : ClassStore::entries(readStore())) {
-        box.addItem(entry.name, entry.value);
-    }
+    view_.setClassEntries(ClassStore::entries(readStore()));
 }
 
 void ClassRoster::chooseClass() {
     chosenNames_.clear();
-    const ComboBox& box = *window_.classBox;
-    const int value = box.currentValue();
+    const ChartFields fields = view_.chartFields();
+    const int value = fields.classValue;
     // An entry of value 0 is no stored class: it loads an empty roster.
     Text element;
     if (value != 0) {
         std::optional<Text> stored = ClassStore::element(readStore(), value);
         // The box holds its texts in Unicode: compare the name as it went through the box.
-        if (!stored || utf16ToGbk(gbkToUtf16(ClassStore::className(*stored))) != box.text()) {
+        if (!stored || utf16ToGbk(gbkToUtf16(ClassStore::className(*stored))) != fields.classText) {
             // The store changed since the list was filled; offer what it holds now.
             listClasses();
             return;
@@ -113,22 +99,23 @@ void ClassRoster::chooseClass() {
     }
     const LoadedClass loaded = ClassStore::load(element);
     if (loaded.count) {
-        window_.countEdit->setText(toText(*loaded.count));
+        view_.setCount(toText(*loaded.count));
     }
     chosenNames_ = loaded.joined;
     if (loaded.tooLong) {
-        message(Text(kNameTooLong), MessageButtons::Ok, MessageIcon::Error);
+        message(kNameTooLong, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
-    window_.rosterEdit->setText(chosenNames_);
-    window_.classNameEdit->setText(box.text());
+    view_.setRoster(chosenNames_);
+    view_.setClassName(fields.classText);
 }
 
 void ClassRoster::importClass() {
-    const Text separator = ClassStore::separatorFor(window_.separatorBox->text());
-    const RosterCheck roster = ClassStore::checkRoster(window_.rosterEdit->text(), separator);
+    const ImportFields fields = view_.importFields();
+    const Text separator = ClassStore::separatorFor(fields.separator);
+    const RosterCheck roster = ClassStore::checkRoster(fields.roster, separator);
     if (roster.problem == NameProblem::TooLong) {
-        message(Text(kNameTooLong), MessageButtons::Ok, MessageIcon::Error);
+        message(kNameTooLong, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
     if (roster.problem == NameProblem::BreaksFormat) {
@@ -136,7 +123,7 @@ void ClassRoster::importClass() {
                 MessageIcon::Error);
         return;
     }
-    const Text className = window_.classNameEdit->text();
+    const Text& className = fields.className;
     if (ClassStore::breaksFormat(className)) {
         message(breaksFormatMessage(kClassNamePrefix, className), MessageButtons::Ok,
                 MessageIcon::Error);
@@ -171,14 +158,98 @@ void ClassRoster::saveClass(const Text& className, const Text& joinedNames) {
         return;
     }
     if (store->size() > ProfileStore::kMaxValueBytes) {
-        message(Text(kStoreTooLong), MessageButtons::Ok, MessageIcon::Error);
+        message(kStoreTooLong, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
     if (!writeStore(*store)) {
-        message(Text(kSaveFailed), MessageButtons::Ok, MessageIcon::Error);
+        message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
-    message(Text(kSaved), MessageButtons::Ok, MessageIcon::None);
+    if (view_.chartFields().classText == className) {
+        chosenNames_ = joinedNames;
+    }
+    message(kSaved, MessageButtons::Ok, MessageIcon::None);
+}
+
+std::optional<int> ClassRoster::chosenStoredClass(const Text& store, const Text& shownName) {
+    const int value = view_.chartFields().classValue;
+    if (value == 0) {
+        message(kChooseFirst, MessageButtons::Ok, MessageIcon::None);
+        return std::nullopt;
+    }
+    const std::optional<Text> stored = ClassStore::element(store, value);
+    if (!stored || utf16ToGbk(gbkToUtf16(ClassStore::className(*stored))) != shownName) {
+        listClasses();
+        message(kStoreChanged, MessageButtons::Ok, MessageIcon::None);
+        return std::nullopt;
+    }
+    return value;
+}
+
+void ClassRoster::renameClass() {
+    const Text store = readStore();
+    const Text oldName = view_.chartFields().classText;
+    const std::optional<int> value = chosenStoredClass(store, oldName);
+    if (!value) {
+        return;
+    }
+    const Text newName = view_.importFields().className;
+    if (newName.empty()) {
+        message(kNameEmpty, MessageButtons::Ok, MessageIcon::None);
+        return;
+    }
+    if (newName == oldName) {
+        return;
+    }
+    if (ClassStore::breaksFormat(newName)) {
+        message(breaksFormatMessage(kClassNamePrefix, newName), MessageButtons::Ok,
+                MessageIcon::Error);
+        return;
+    }
+    if (ClassStore::hasOtherClassNamed(store, *value, newName)) {
+        message(kNameTakenPrefix + newName + kNameTakenSuffix, MessageButtons::Ok,
+                MessageIcon::None);
+        return;
+    }
+    const std::optional<Text> renamed = ClassStore::withClassRenamed(store, *value, newName);
+    if (!renamed) {
+        return;
+    }
+    if (renamed->size() > ProfileStore::kMaxValueBytes) {
+        message(kStoreTooLong, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    if (message(kRenamePrefix + oldName + kRenameMiddle + newName + kRenameSuffix,
+                MessageButtons::OkCancel, MessageIcon::None) != kOk) {
+        return;
+    }
+    if (!writeStore(*renamed)) {
+        message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    listClasses();
+    message(kRenamed, MessageButtons::Ok, MessageIcon::None);
+}
+
+void ClassRoster::deleteClass() {
+    const Text store = readStore();
+    const Text name = view_.chartFields().classText;
+    const std::optional<int> value = chosenStoredClass(store, name);
+    if (!value) {
+        return;
+    }
+    if (message(kDeletePrefix + name + kDeleteSuffix, MessageButtons::YesNo, MessageIcon::None) !=
+        kYes) {
+        return;
+    }
+    const std::optional<Text> smaller = ClassStore::withoutClass(store, *value);
+    if (!smaller || !writeStore(*smaller)) {
+        message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    chosenNames_.clear();
+    listClasses();
+    message(kDeleted, MessageButtons::Ok, MessageIcon::None);
 }
 
 }  // namespace exambell

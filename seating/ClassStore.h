@@ -84,6 +84,17 @@ class ClassStore {
     static std::optional<Text> withClass(std::string_view store, std::string_view name,
                                          std::string_view joinedNames,
                                          const std::function<bool()>& confirmOverwrite);
+
+    // The store without element number value (as in entries()), the other classes in their
+    // order; rebuilt without the leading marker and empty elements. Nothing when there is no
+    // such class.
+    static std::optional<Text> withoutClass(std::string_view store, int value);
+    // The store with element number value under newName, its names and its place kept; rebuilt
+    // the same way. Nothing when there is no such class.
+    static std::optional<Text> withClassRenamed(std::string_view store, int value,
+                                                std::string_view newName);
+    // Whether a non-empty element other than number value has the class name name.
+    static bool hasOtherClassNamed(std::string_view store, int value, std::string_view name);
 };
 
 }  // namespace exambell

@@ -7,7 +7,11 @@
 
 #include "platform/Dialogs.h"
 #include "seating/ClassRoster.h"
-#include "ui/SeatingWindow.h"
+#include "seating/ClassStore.h"
+#include "seating/DrawCode.h"
+#include "seating/MixedSeating.h"
+#include "seating/SeatingView.h"
+#include "text/Encoding.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -17,23 +21,32 @@ namespace exambell {
 
 namespace {
 
-constexpr std::string_view kOrdinalPrefix = "\xB5\xDA";  // 第
-constexpr std::string_view kColumnSuffix = "\xC1\xD0";   // 列
-constexpr std::string_view kRowSuffix = "\xD0\xD0";      // 行
+const Text kOrdinalPrefix = utf8ToGbk("第");
+const Text kColumnSuffix = utf8ToGbk("列");
+const Text kRowSuffix = utf8ToGbk("行");
 
 // "座位不够容纳 " + the count as typed + " 人"
-constexpr std::string_view kTooFewSeatsPrefix = "\xD7\xF9\xCE\xBB\xB2\xBB\xB9\xBB\xC8\xDD\xC4\xC9 ";
-constexpr std::string_view kTooFewSeatsSuffix = " \xC8\xCB";
-// 考试人数须在0到999之间
-constexpr std::string_view kCountOutOfRange =
-    "\xBF\xBC\xCA\xD4\xC8\xCB\xCA\xFD\xD0\xEB\xD4\xDA"
-    "0\xB5\xBD"
-    "999\xD6\xAE\xBC\xE4";
-// 排数和列数须在0到99之间
-constexpr std::string_view kSizeOutOfRange =
-    "\xC5\xC5\xCA\xFD\xBA\xCD\xC1\xD0\xCA\xFD\xD0\xEB\xD4\xDA"
-    "0\xB5\xBD"
-    "99\xD6\xAE\xBC\xE4";
+const Text kTooFewSeatsPrefix = utf8ToGbk("座位不够容纳 ");
+const Text kTooFewSeatsSuffix = utf8ToGbk(" 人");
+const Text kCountOutOfRange = utf8ToGbk("考试人数须在0到999之间");
+const Text kSizeOutOfRange = utf8ToGbk("排数和列数须在0到99之间");
+const Text kBadCode =
+    utf8ToGbk("抽签码无效：应为10个字母或数字（不含0、1、I、O），请核对后重新输入");
+
+const Text kWideComma = utf8ToGbk("，");
+const Text kClassMissingPrefix = utf8ToGbk("找不到班级：");
+const Text kClassMissingSuffix = utf8ToGbk("，请先导入该班级或检查混排班级的名称");
+const Text kNeighboursPrefix =
+    utf8ToGbk("各班人数相差太大，无法让同班同学全部不相邻；已尽量分开，仍有 ");
+const Text kNeighboursSuffix = utf8ToGbk(" 对同班同学前后或左右相邻");
+
+Text trimmed(const Text& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == Text::npos) {
+        return Text();
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
 
 std::uint64_t cycleCounter() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -52,29 +65,93 @@ Text ordinalLabel(int number, std::string_view suffix) {
 
 // A grid size from a field: larger numbers than the field offers would build a grid too big to
 // show; a negative one gives no rows or columns.
-int gridSize(const EditBox& field) {
-    return static_cast<int>(std::clamp<std::int64_t>(toInteger(field.text()), -1,
-                                                     SeatingChart::kMaxRowsOrColumns)) +
+int gridSize(const Text& field) {
+    return static_cast<int>(
+               std::clamp<std::int64_t>(toInteger(field), -1, SeatingChart::kMaxRowsOrColumns)) +
            1;
 }
 
 }  // namespace
 
-SeatingChart::SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster)
-    : window_(&window), dialogs_(&dialogs), roster_(&roster), generator_(seededGenerator()) {}
+SeatingChart::SeatingChart(SeatingView& view, Dialogs& dialogs, const ClassRoster& roster)
+    : view_(&view), dialogs_(&dialogs), roster_(&roster) {}
 
 void SeatingChart::resizeRows() {
-    window_->grid->setRowCount(gridSize(*window_->rowsEdit));
+    view_->setGridRowCount(gridSize(view_->chartFields().rows));
 }
 
 void SeatingChart::resizeColumns() {
-    window_->grid->setColumnCount(gridSize(*window_->columnsEdit));
+    view_->setGridColumnCount(gridSize(view_->chartFields().columns));
 }
 
 void SeatingChart::generate() {
-    const std::int64_t rows = toInteger(window_->rowsEdit->text());
-    const std::int64_t columns = toInteger(window_->columnsEdit->text());
-    const Text countText = window_->countEdit->text();
+    generateWithSeed(DrawCode::freshSeed());
+}
+
+void SeatingChart::generateFromCode() {
+    const std::optional<std::uint64_t> seed = DrawCode::parse(view_->chartFields().typedCode);
+    if (!seed) {
+        dialogs_->message(kBadCode, MessageButtons::Ok, MessageIcon::Error, view_->owner());
+        return;
+    }
+    generateWithSeed(*seed);
+}
+
+struct SeatingChart::MixedRoster {
+    std::vector<int> sizes;
+    std::vector<Text> names;        // every class's names, class after class
+    std::vector<Text> fingerprint;  // the same with each class's name in front of its names
+};
+
+std::optional<SeatingChart::MixedRoster> SeatingChart::mixedRoster(const Text& field) {
+    Text list;
+    for (const Text& part : splitText(field, kWideComma)) {
+        list += list.empty() ? "" : ",";
+        list += part;
+    }
+    const Text store = roster_->readStore();
+    const std::vector<ClassEntry> entries = ClassStore::entries(store);
+    MixedRoster mixed;
+    std::vector<Text> seen;
+    for (const Text& part : splitText(list, ",")) {
+        const Text name = trimmed(part);
+        if (name.empty() || std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            continue;
+        }
+        seen.push_back(name);
+        const auto entry = std::find_if(entries.begin(), entries.end(),
+                                        [&](const ClassEntry& e) { return e.name == name; });
+        const std::optional<Text> element =
+            entry == entries.end() ? std::nullopt : ClassStore::element(store, entry->value);
+        if (!element) {
+            dialogs_->message(kClassMissingPrefix + name + kClassMissingSuffix, MessageButtons::Ok,
+                              MessageIcon::None, view_->owner());
+            return std::nullopt;
+        }
+        std::vector<Text> names = splitText(ClassStore::load(*element).joined, ",");
+        names.erase(std::remove(names.begin(), names.end(), Text()), names.end());
+        mixed.sizes.push_back(static_cast<int>(names.size()));
+        mixed.fingerprint.push_back(name);
+        mixed.fingerprint.insert(mixed.fingerprint.end(), names.begin(), names.end());
+        mixed.names.insert(mixed.names.end(), names.begin(), names.end());
+    }
+    return mixed;
+}
+
+void SeatingChart::generateWithSeed(std::uint64_t seed) {
+    const ChartFields fields = view_->chartFields();
+    std::optional<MixedRoster> mixed;
+    if (!trimmed(fields.mixedClasses).empty()) {
+        mixed = mixedRoster(fields.mixedClasses);
+        if (!mixed) {
+            return;
+        }
+        view_->setCount(toText(static_cast<std::int64_t>(mixed->names.size())));
+    }
+    const std::int64_t rows = toInteger(fields.rows);
+    const std::int64_t columns = toInteger(fields.columns);
+    const Text countText =
+        mixed ? toText(static_cast<std::int64_t>(mixed->names.size())) : fields.count;
     const std::int64_t count = toInteger(countText);
     // The product of two 64-bit numbers is exact in long double wherever it is near count.
     if (static_cast<long double>(rows) * static_cast<long double>(columns) <
@@ -82,37 +159,73 @@ void SeatingChart::generate() {
         Text text(kTooFewSeatsPrefix);
         text += countText;
         text += kTooFewSeatsSuffix;
-        dialogs_->message(text, MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(text, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
     if (count < 0 || count > kMaxStudents) {
-        dialogs_->message(Text(kCountOutOfRange), MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(kCountOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
     if (rows < 0 || rows > kMaxRowsOrColumns || columns < 0 || columns > kMaxRowsOrColumns) {
-        dialogs_->message(Text(kSizeOutOfRange), MessageButtons::Ok, MessageIcon::None, window_);
+        dialogs_->message(kSizeOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
         return;
     }
-    const std::vector<int> order = drawOrder(static_cast<int>(count));
+    Generator generator(seed);
+    std::vector<int> order;
     std::vector<Text> names;
-    const bool namesMode = !window_->classBox->text().empty();
-    if (namesMode) {
-        names = splitText(roster_->chosenNames(), ",");
-    }
-    const SeatTable table = layout(static_cast<int>(rows), static_cast<int>(columns), order,
-                                   namesMode ? &names : nullptr);
-    Grid& grid = *window_->grid;
-    grid.reset();
-    grid.setColumnCount(table.columnCount());
-    grid.setRowCount(table.rowCount());
-    for (int r = 0; r < table.rowCount(); ++r) {
-        for (int j = 0; j < table.columnCount(); ++j) {
-            if (!table.cell(r, j).empty()) {
-                grid.setCell(r, j, table.cell(r, j));
-            }
+    std::vector<Text> fingerprinted;
+    int sameClassPairs = 0;
+    if (mixed) {
+        const MixedArrangement arrangement = MixedSeating::arrange(
+            static_cast<int>(rows), static_cast<int>(columns), mixed->sizes, generator);
+        for (int student : arrangement.seatStudent) {
+            order.push_back(student + 1);
         }
+        names = mixed->names;
+        fingerprinted = mixed->fingerprint;
+        sameClassPairs = arrangement.sameClassNeighbours;
+    } else {
+        order = drawOrder(generator, static_cast<int>(count));
+        if (!fields.classText.empty()) {
+            names = splitText(roster_->chosenNames(), ",");
+        }
+        fingerprinted = names;
     }
-    window_->exportButton->setDisabled(false);
+    const bool namesMode = mixed || !fields.classText.empty();
+    SeatTable table = layout(static_cast<int>(rows), static_cast<int>(columns), order,
+                             namesMode ? &names : nullptr);
+    numberSeats(table, static_cast<int>(columns), static_cast<int>(count), fields.numberPrefix,
+                fields.numbering);
+    view_->showTable(table);
+    view_->setDrawInfo(DrawCode::format(seed),
+                       DrawCode::fingerprint(static_cast<int>(count), fingerprinted));
+    view_->setExportEnabled(true);
+    if (sameClassPairs > 0) {
+        dialogs_->message(kNeighboursPrefix + toText(sameClassPairs) + kNeighboursSuffix,
+                          MessageButtons::Ok, MessageIcon::None, view_->owner());
+    }
+}
+
+void SeatingChart::numberSeats(SeatTable& table, int columns, int count, const Text& prefix,
+                               ExamNumbering numbering) {
+    if (numbering == ExamNumbering::None || columns <= 0) {
+        return;
+    }
+    const std::size_t width = std::max<std::size_t>(2, toText(count).size());
+    for (int k = 1; k <= count; ++k) {
+        const int row = (k - 1) / columns;  // 0-based seat row
+        const int column = (k - 1) % columns + 1;
+        int number = k;
+        if (numbering == ExamNumbering::Serpentine && row % 2 == 1) {
+            // Back from the right along this row's occupied seats.
+            const int occupied = std::min(columns, count - row * columns);
+            number = row * columns + occupied + 1 - column;
+        }
+        Text digits = toText(number);
+        digits.insert(0, width - std::min(width, digits.size()), '0');
+        const Text label = table.cell(row + 2, column);
+        table.setCell(row + 2, column, prefix + digits + " " + label);
+    }
 }
 
 SeatingChart::Generator SeatingChart::seededGenerator() {
@@ -124,6 +237,11 @@ SeatingChart::Generator SeatingChart::seededGenerator() {
                        static_cast<std::uint32_t>(cycleCounter()),
                        static_cast<std::uint32_t>(cycleCounter() >> 32)};
     return Generator(seed);
+}
+
+std::vector<int> SeatingChart::drawOrder(std::uint64_t seed, int n) {
+    Generator generator(seed);
+    return drawOrder(generator, n);
 }
 
 int SeatingChart::randomInRange(Generator& generator, int lo, int hi) {

@@ -3,17 +3,19 @@
 // column labels.
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "seating/SeatTable.h"
+#include "seating/SeatingView.h"
 #include "text/Text.h"
 
 namespace exambell {
 
 class ClassRoster;
 class Dialogs;
-class SeatingWindow;
+class SeatingView;
 
 class SeatingChart {
   public:
@@ -24,22 +26,24 @@ class SeatingChart {
 
     using Generator = std::mt19937_64;
 
-    // The grid of window, with the names of the class last chosen in roster.
-    SeatingChart(SeatingWindow& window, Dialogs& dialogs, const ClassRoster& roster);
+    // The grid of view, with the names of the class last chosen in roster.
+    SeatingChart(SeatingView& view, Dialogs& dialogs, const ClassRoster& roster);
 
     // When the rows field changes and when the window is created: the grid gets rows + 1 rows.
     void resizeRows();
     // When the columns field changes and when the window is created: columns + 1 columns.
     void resizeColumns();
-    // When the generate button is clicked: checks the fields, draws a new order and fills the
-    // grid with numbers, or with the chosen class's names when the class box shows a class.
+    // When the generate button is clicked: checks the fields, draws a new order from a fresh
+    // draw code and fills the grid with numbers, or with the chosen class's names when the class
+    // box shows a class; the code and the roster's fingerprint are shown with the chart.
     void generate();
-    // The window's draws, from its own generator.
-    int randomInRange(int lo, int hi) { return randomInRange(generator_, lo, hi); }
-    std::vector<int> drawOrder(int n) { return drawOrder(generator_, n); }
+    // When the reproduce button is clicked: as generate, with the code the operator typed.
+    void generateFromCode();
 
     // A generator seeded from std::random_device and the processor's cycle counter.
     static Generator seededGenerator();
+    // The order a draw code's seed gives, the same on every machine.
+    static std::vector<int> drawOrder(std::uint64_t seed, int n);
     // A number from lo to hi (lo <= hi), every one equally likely.
     static int randomInRange(Generator& generator, int lo, int hi);
     // A random permutation of 1..n, every order equally likely (n <= 0 gives an empty one).
@@ -55,11 +59,20 @@ class SeatingChart {
     static SeatTable layout(int rows, int columns, const std::vector<int>& order,
                             const std::vector<Text>* names);
 
+    // Puts exam numbers in front of the first count seats' texts of a layout() table: prefix
+    // and a running number of at least two digits, along the rows or serpentine.
+    static void numberSeats(SeatTable& table, int columns, int count, const Text& prefix,
+                            ExamNumbering numbering);
+
   private:
-    SeatingWindow* window_ = nullptr;
+    struct MixedRoster;
+    void generateWithSeed(std::uint64_t seed);
+    // The stored classes named in the mixed-classes field, or nothing after a message.
+    std::optional<MixedRoster> mixedRoster(const Text& field);
+
+    SeatingView* view_ = nullptr;
     Dialogs* dialogs_ = nullptr;
     const ClassRoster* roster_ = nullptr;
-    Generator generator_;
 };
 
 }  // namespace exambell

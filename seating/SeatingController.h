@@ -1,9 +1,7 @@
 #pragma once
-// Binds the seating-chart window's events to the class store, the seat grid and the export, and
-// sizes the grid from the row and column fields as the window is created. It belongs to the
-// window (a child QObject) and goes with it.
+// The seating-chart window's operations over its view: the class store, the seat grid and the
+// export, as one unit that the window's binder (ui/SeatingWindowBinder) calls.
 
-#include <QObject>
 #include <functional>
 
 #include "seating/ClassRoster.h"
@@ -14,14 +12,19 @@ namespace exambell {
 
 class Clock;
 class Dialogs;
-class SeatingWindow;
+class SeatingView;
 class Spreadsheet;
 
-class SeatingController : public QObject {
+class SeatingController {
   public:
-    // configFile: the full name of config.ini; beforeFirstSave: see ClassRoster.
-    SeatingController(SeatingWindow& window, Dialogs& dialogs, Spreadsheet& spreadsheet,
-                      const Clock& clock, Text configFile, std::function<void()> beforeFirstSave);
+    // configFile: the full name of config.ini; beforeFirstSave: see ClassRoster. Every argument
+    // must outlive the controller.
+    SeatingController(SeatingView& view, Dialogs& dialogs, Spreadsheet& spreadsheet,
+                      const Clock& clock, ChartOutput& output, Text configFile,
+                      std::function<void()> beforeFirstSave);
+
+    // The window's creation handler: sizes the grid from the row and column fields.
+    void windowCreated();
 
     ClassRoster& roster() { return roster_; }
     SeatingChart& chart() { return chart_; }

@@ -1,54 +1,124 @@
 #include "seating/SeatingExport.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/Dialogs.h"
-#include "ui/SeatingWindow.h"
+#include "seating/SeatingView.h"
+#include "seating/XlsxSpreadsheet.h"
+#include "text/Encoding.h"
+#include "text/Paths.h"
 
 namespace exambell {
 
 namespace {
 
-constexpr std::string_view kTitleSuffix = "\xBF\xBC\xCA\xD4\xD7\xF9\xCE\xBB\xB1\xED";  // 考试座位表
+const Text kTitleSuffix = utf8ToGbk("考试座位表");
 
-constexpr std::string_view kNoSpreadsheet =
-    "Excel\xB3\xCC\xD0\xF2\xB4\xB4\xBD\xA8\xCA\xA7\xB0\xDC\xA3\xA1\xC7\xEB\xBC\xEC\xB2\xE9\xCA\xC7"
-    "\xB7\xF1\xD3\xD0\xB0\xB2\xD7\xB0"
-    "Excel 2000\xD2\xD4\xC9\xCF\xB0\xE6\xB1\xBE";  // Excel程序创建失败！请检查是否有安装Excel
-                                                   // 2000以上版本
-// 座位表未能写入或未能在电子表格程序中打开，请检查临时文件夹是否可写
-constexpr std::string_view kNotHandedOver =
-    "\xD7\xF9\xCE\xBB\xB1\xED\xCE\xB4\xC4\xDC\xD0\xB4\xC8\xEB\xBB\xF2\xCE\xB4\xC4\xDC\xD4\xDA\xB5"
-    "\xE7\xD7\xD3\xB1\xED\xB8\xF1\xB3\xCC\xD0\xF2\xD6\xD0\xB4\xF2\xBF\xAA\xA3\xAC\xC7\xEB\xBC\xEC"
-    "\xB2\xE9\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE\xBC\xD0\xCA\xC7\xB7\xF1\xBF\xC9\xD0\xB4";
+const Text kNoSpreadsheet = utf8ToGbk("Excel程序创建失败！请检查是否有安装Excel 2000以上版本");
+const Text kNotHandedOver =
+    utf8ToGbk("座位表未能写入或未能在电子表格程序中打开，请检查临时文件夹是否可写");
 
-class WindowGrid : public GridCells {
+const Text kPdfFilter = utf8ToGbk("PDF文件(*.pdf)|*.pdf");
+const Text kPdfExtension = ".pdf";
+const Text kPdfFailed = utf8ToGbk("PDF文件未能写入，请换一个位置或文件名再试；原有的文件没有改动");
+const Text kPrintFailed = utf8ToGbk("打印失败：打印机没有接受这份座位表");
+const Text kWorkbookExtension = ".xlsx";
+const Text kWorkbookFilter = utf8ToGbk("Excel工作簿(*.xlsx)|*.xlsx");
+const Text kWorkbookFailed =
+    utf8ToGbk("工作簿未能写入，请换一个位置或文件名再试；原有的文件没有改动");
+
+// A chosen name without the extension gets it, as the save dialogs of most desktops do.
+Text withExtension(Text path, const Text& extension) {
+    const bool has =
+        path.size() >= extension.size() &&
+        std::equal(extension.begin(), extension.end(),
+                   path.end() - static_cast<std::ptrdiff_t>(extension.size()), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) ==
+                              std::tolower(static_cast<unsigned char>(b));
+                   });
+    if (!has) {
+        path += extension;
+    }
+    return path;
+}
+
+// A file name for the caption that every file system takes, with extension instead of ".xlsx".
+Text fileNameFor(const Text& caption, const Text& extension) {
+    Text name = utf8ToGbk(XlsxSpreadsheet::fileNameFor(caption));
+    name.resize(name.size() - std::string_view(".xlsx").size());
+    return name + extension;
+}
+
+class TableCells : public GridCells {
   public:
-    explicit WindowGrid(const Grid& grid) : grid_(grid) {}
-    int rowCount() const override { return grid_.rowCount(); }
-    int columnCount() const override { return grid_.columnCount(); }
-    Text cell(int row, int column) const override { return grid_.cell(row, column); }
+    explicit TableCells(const SeatTable& table) : table_(table) {}
+    int rowCount() const override { return table_.rowCount(); }
+    int columnCount() const override { return table_.columnCount(); }
+    Text cell(int row, int column) const override { return table_.cell(row, column); }
 
   private:
-    const Grid& grid_;
+    const SeatTable& table_;
 };
 
 }  // namespace
 
-SeatingExport::SeatingExport(SeatingWindow& window, Spreadsheet& spreadsheet, const Clock& clock,
-                             Dialogs& dialogs)
-    : window_(window), spreadsheet_(spreadsheet), clock_(clock), dialogs_(dialogs) {}
+SeatingExport::SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock,
+                             Dialogs& dialogs, ChartOutput& output)
+    : view_(view), spreadsheet_(spreadsheet), clock_(clock), dialogs_(dialogs), output_(output) {}
+
+ChartDocument SeatingExport::document() const {
+    return ChartDocument::of(view_.chartFields(), view_.table(), clock_.now());
+}
+
+void SeatingExport::tell(const Text& text) {
+    dialogs_.message(text, MessageButtons::Ok, MessageIcon::Error, view_.owner());
+}
+
+void SeatingExport::exportPdf() {
+    const ChartDocument chart = document();
+    const Text name =
+        fileNameFor(title(clock_.now(), view_.chartFields().classText), kPdfExtension);
+    const std::optional<Text> path = dialogs_.saveFile(kPdfFilter, Text(), name, view_.owner());
+    if (!path) {
+        return;
+    }
+    if (!output_.writePdf(chart, withExtension(*path, kPdfExtension))) {
+        tell(kPdfFailed);
+    }
+}
+
+void SeatingExport::printChart() {
+    if (output_.print(document(), view_.owner()) == ChartOutput::PrintResult::Failed) {
+        tell(kPrintFailed);
+    }
+}
+
+void SeatingExport::saveWorkbook() {
+    const Text caption = title(clock_.now(), view_.chartFields().classText);
+    const Text name = fileNameFor(caption, kWorkbookExtension);
+    const std::optional<Text> path =
+        dialogs_.saveFile(kWorkbookFilter, Text(), name, view_.owner());
+    if (!path) {
+        return;
+    }
+    if (!XlsxSpreadsheet::saveTable(nativePath(withExtension(*path, kWorkbookExtension)), caption,
+                                    view_.table())) {
+        tell(kWorkbookFailed);
+    }
+}
 
 void SeatingExport::exportToSpreadsheet() {
-    const Text caption = title(clock_.now(), window_.classBox->text());
-    switch (copyGrid(spreadsheet_, caption, WindowGrid(*window_.grid))) {
+    const Text caption = title(clock_.now(), view_.chartFields().classText);
+    const SeatTable table = view_.table();
+    switch (copyGrid(spreadsheet_, caption, TableCells(table))) {
         case Outcome::Done:
             break;
         case Outcome::NotStarted:
-            dialogs_.message(Text(kNoSpreadsheet), MessageButtons::Ok, MessageIcon::None, &window_);
+            dialogs_.message(kNoSpreadsheet, MessageButtons::Ok, MessageIcon::None, view_.owner());
             break;
         case Outcome::NotHandedOver:
-            dialogs_.message(Text(kNotHandedOver), MessageButtons::Ok, MessageIcon::None, &window_);
+            dialogs_.message(kNotHandedOver, MessageButtons::Ok, MessageIcon::None, view_.owner());
             break;
     }
 }

@@ -4,13 +4,14 @@
 #include <string_view>
 
 #include "platform/Clock.h"
+#include "seating/ChartDocument.h"
 #include "seating/Spreadsheet.h"
 #include "text/Text.h"
 
 namespace exambell {
 
 class Dialogs;
-class SeatingWindow;
+class SeatingView;
 
 // What the export reads of the grid.
 class GridCells {
@@ -23,13 +24,19 @@ class GridCells {
 
 class SeatingExport {
   public:
-    SeatingExport(SeatingWindow& window, Spreadsheet& spreadsheet, const Clock& clock,
-                  Dialogs& dialogs);
+    SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock, Dialogs& dialogs,
+                  ChartOutput& output);
 
     // When the export button is clicked: copies the grid as it is now into a new workbook of the
     // spreadsheet application, titled with today's date and the class box's text, and leaves it
     // open there. Nothing an earlier export opened is touched.
     void exportToSpreadsheet();
+    // The PDF button: the chart on an A4 landscape page, saved where the operator chooses.
+    void exportPdf();
+    // The print button: the same page on a printer chosen in the print dialog.
+    void printChart();
+    // The save-workbook button: the grid as a workbook, saved where the operator chooses.
+    void saveWorkbook();
 
     // The worksheet address of grid cell (row, column), both 0-based: the column name of
     // worksheet column column + 1 in lower case ("a" .. "z", "aa" .. "az", "ba", ..., "zz",
@@ -45,10 +52,14 @@ class SeatingExport {
     static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
 
   private:
-    SeatingWindow& window_;
+    SeatingView& view_;
     Spreadsheet& spreadsheet_;
+    ChartDocument document() const;
+    void tell(const Text& text);
+
     const Clock& clock_;
     Dialogs& dialogs_;
+    ChartOutput& output_;
 };
 
 }  // namespace exambell

@@ -82,7 +82,7 @@ bool XlsxSpreadsheet::release() {
         return false;
     }
     const std::filesystem::path file = folder / std::filesystem::u8path(fileNameFor(caption_));
-    if (!write(file)) {
+    if (!write(file, caption_, cells_)) {
         return false;
     }
     lastWorkbook_ = file;
@@ -166,17 +166,41 @@ std::filesystem::path XlsxSpreadsheet::freshFolder() const {
     return {};
 }
 
-bool XlsxSpreadsheet::write(const std::filesystem::path& file) const {
+bool XlsxSpreadsheet::saveTable(const std::filesystem::path& file, const Text& caption,
+                                const SeatTable& table) {
+    Cells cells;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int j = 0; j < table.columnCount(); ++j) {
+            cells[{r, j}] = table.cell(r, j);
+        }
+    }
+    std::filesystem::path part = file;
+    part += ".part";
+    std::error_code error;
+    if (!write(part, caption, cells)) {
+        std::filesystem::remove(part, error);
+        return false;
+    }
+    std::filesystem::rename(part, file, error);
+    if (error) {
+        std::filesystem::remove(part, error);
+        return false;
+    }
+    return true;
+}
+
+bool XlsxSpreadsheet::write(const std::filesystem::path& file, const Text& caption,
+                            const Cells& cells) {
     lxw_workbook* workbook = workbook_new(file.string().c_str());
     if (workbook == nullptr) {
         return false;
     }
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
-    std::string title = gbkToUtf8(caption_);
+    std::string title = gbkToUtf8(caption);
     lxw_doc_properties properties{};
     properties.title = title.data();
     bool ok = sheet != nullptr && workbook_set_properties(workbook, &properties) == LXW_NO_ERROR;
-    for (const auto& [at, value] : cells_) {
+    for (const auto& [at, value] : cells) {
         if (!ok) {
             break;
         }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "seating/SeatTable.h"
 #include "seating/Spreadsheet.h"
 #include "seating/WorkbookOpener.h"
 
@@ -37,8 +38,14 @@ class XlsxSpreadsheet : public Spreadsheet {
     // to a length every file system takes, with ".xlsx" appended.
     static std::string fileNameFor(const Text& caption);
 
+    // Writes the cells of table as a workbook titled caption to file: first beside it under
+    // another name, then renamed over it, so that a failure leaves a file that was there whole.
+    static bool saveTable(const std::filesystem::path& file, const Text& caption,
+                          const SeatTable& table);
+
   private:
-    bool write(const std::filesystem::path& file) const;
+    using Cells = std::map<std::pair<int, int>, Text>;
+    static bool write(const std::filesystem::path& file, const Text& caption, const Cells& cells);
     std::filesystem::path freshFolder() const;
 
     WorkbookOpener& opener_;
@@ -47,7 +54,7 @@ class XlsxSpreadsheet : public Spreadsheet {
     bool hasWorkbook_ = false;
     bool visible_ = false;
     Text caption_;
-    std::map<std::pair<int, int>, Text> cells_;  // GBK, by 0-based (row, column) of sheet 1
+    Cells cells_;  // GBK, by 0-based (row, column) of sheet 1
     std::filesystem::path lastWorkbook_;
 };
 

@@ -23,7 +23,7 @@ TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libcpp-httplib-dev libssl-dev openssl
     dbus
-    unzip
+    unzip poppler-utils
 )
 # Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.
 FUZZ_PACKAGES=(

@@ -80,4 +80,16 @@ std::optional<Text> QtDialogs::openFile(const Text& filter, const Text& folder,
     return fromQString(QDir::toNativeSeparators(chosen));
 }
 
+std::optional<Text> QtDialogs::saveFile(const Text& filter, const Text& folder,
+                                        const Text& fileName, const DialogOwner* owner) {
+    const QString start = folder.empty() ? toQString(fileName)
+                                         : QDir(toQString(folder)).filePath(toQString(fileName));
+    const QString chosen =
+        QFileDialog::getSaveFileName(widgetOf(owner), QString(), start, qtFilter(filter));
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return fromQString(QDir::toNativeSeparators(chosen));
+}
+
 }  // namespace exambell

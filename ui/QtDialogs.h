@@ -13,6 +13,8 @@ class QtDialogs : public Dialogs {
                 const DialogOwner* owner, const Text& caption) override;
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
                                  const DialogOwner* owner) override;
+    std::optional<Text> saveFile(const Text& filter, const Text& folder, const Text& fileName,
+                                 const DialogOwner* owner) override;
 
     // A filter of the form "描述(*.a;*.b)|*.a;*.b[|...]" as QFileDialog wants it:
     // "描述 (*.a *.b)[;;...]".

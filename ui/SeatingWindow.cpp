@@ -49,7 +49,7 @@ Gap widenGap(QLabel* label, int wanted) {
 }  // namespace
 
 SeatingWindow::SeatingWindow(QWidget* owner)
-    : Window(owner, gbk("座位表窗口"), gbk(kTitle), 928, 531) {
+    : Window(owner, gbk("座位表窗口"), gbk(kTitle), 928, kHeight) {
     classGroup = new QGroupBox(toQString(gbk("操作班级")), this);
     classGroup->setObjectName(QStringLiteral("分组框1"));
     classGroup->setGeometry(8, 8, 288, 144);
@@ -106,6 +106,58 @@ SeatingWindow::SeatingWindow(QWidget* owner)
 
     grid = new Grid(this, gbk("高级表格1"));
     grid->setGeometry(8, 160, 913, 344);
+
+    constexpr int kFirstRow = kDesignHeight - 20;
+    constexpr int kSecondRow = kFirstRow + 36;
+    auto* codeHeading = new TransparentLabel(this, gbk("透明标签6"), gbk("抽签码"));
+    codeHeading->setGeometry(8, kFirstRow, 48, kRowHeight);
+    codeEdit = new EditBox(this, gbk("抽签码编辑"), Text());
+    codeEdit->setGeometry(58, kFirstRow, 112, kRowHeight);
+    reproduceButton = new Button(this, gbk("按码生成按钮"), gbk("按码重现"));
+    reproduceButton->setGeometry(176, kFirstRow - 2, 90, 28);
+    codeLabel = new TransparentLabel(this, gbk("抽签码标签"), Text());
+    codeLabel->setGeometry(280, kFirstRow, 190, kRowHeight);
+    fingerprintLabel = new TransparentLabel(this, gbk("名单指纹标签"), Text());
+    fingerprintLabel->setGeometry(476, kFirstRow, 170, kRowHeight);
+    renameButton = new Button(this, gbk("改名班级按钮"), gbk("改名班级"));
+    renameButton->setGeometry(705, kFirstRow - 2, 104, 28);
+    deleteButton = new Button(this, gbk("删除班级按钮"), gbk("删除班级"));
+    deleteButton->setGeometry(817, kFirstRow - 2, 104, 28);
+
+    auto* roomHeading = new TransparentLabel(this, gbk("透明标签7"), gbk("考场"));
+    roomHeading->setGeometry(8, kSecondRow, 36, kRowHeight);
+    roomEdit = new EditBox(this, gbk("考场编辑框"), Text());
+    roomEdit->setGeometry(46, kSecondRow, 124, kRowHeight);
+    auto* examHeading = new TransparentLabel(this, gbk("透明标签8"), gbk("考试"));
+    examHeading->setGeometry(176, kSecondRow, 36, kRowHeight);
+    examEdit = new EditBox(this, gbk("考试编辑框"), Text());
+    examEdit->setGeometry(214, kSecondRow, 200, kRowHeight);
+    pdfButton = new Button(this, gbk("导出PDF按钮"), gbk("导出PDF"));
+    pdfButton->setGeometry(593, kSecondRow - 2, 104, 28);
+    printButton = new Button(this, gbk("打印按钮"), gbk("打印"));
+    printButton->setGeometry(705, kSecondRow - 2, 104, 28);
+    saveWorkbookButton = new Button(this, gbk("另存Excel按钮"), gbk("另存Excel"));
+    saveWorkbookButton->setGeometry(817, kSecondRow - 2, 104, 28);
+    auto* mixedHeading = new TransparentLabel(this, gbk("透明标签9"), gbk("混排"));
+    mixedHeading->setGeometry(422, kSecondRow, 36, kRowHeight);
+    mixedEdit = new EditBox(this, gbk("混排班级编辑框"), Text());
+    mixedEdit->setGeometry(460, kSecondRow, 126, kRowHeight);
+
+    constexpr int kThirdRow = kSecondRow + 36;
+    auto* numberHeading = new TransparentLabel(this, gbk("透明标签10"), gbk("考号前缀"));
+    numberHeading->setGeometry(8, kThirdRow, 60, kRowHeight);
+    numberPrefixEdit = new EditBox(this, gbk("考号前缀编辑框"), Text());
+    numberPrefixEdit->setGeometry(70, kThirdRow, 100, kRowHeight);
+    numberingBox = new ComboBox(this, gbk("考号顺序列表"), ComboBox::Kind::ListOnly, false);
+    numberingBox->setGeometry(176, kThirdRow, 110, kRowHeight);
+    for (const char* order : {"不编考号", "按行编号", "蛇形编号"}) {
+        numberingBox->addItem(gbk(order), 0);
+    }
+    numberingBox->setCurrentIndex(0);
+
+    for (Button* button : {pdfButton, printButton, saveWorkbookButton}) {
+        button->setDisabled(true);
+    }
 }
 
 }  // namespace exambell

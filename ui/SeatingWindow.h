@@ -38,6 +38,25 @@ class SeatingWindow : public Window {
 
     Grid* grid = nullptr;  // 高级表格1
 
+    // Below the grid, added to the design (the window grew downwards; nothing above moved).
+    EditBox* codeEdit = nullptr;            // 抽签码编辑: a code to draw a chart again
+    Button* reproduceButton = nullptr;      // 按码生成按钮 "按码重现"
+    TransparentLabel* codeLabel = nullptr;  // 抽签码标签: "抽签码：" + the shown chart's code
+    TransparentLabel* fingerprintLabel = nullptr;  // 名单指纹标签: "名单指纹：" + fingerprint
+    Button* renameButton = nullptr;                // 改名班级按钮 "改名班级"
+    Button* deleteButton = nullptr;                // 删除班级按钮 "删除班级"
+    EditBox* roomEdit = nullptr;                   // 考场编辑框: the room on the printed chart
+    EditBox* examEdit = nullptr;                   // 考试编辑框: the exam on the printed chart
+    Button* pdfButton = nullptr;           // 导出PDF按钮 "导出PDF", disabled until a draw
+    Button* printButton = nullptr;         // 打印按钮 "打印", disabled until a draw
+    Button* saveWorkbookButton = nullptr;  // 另存Excel按钮 "另存Excel", disabled until a draw
+    EditBox* mixedEdit = nullptr;          // 混排班级编辑框: stored classes for one room
+    EditBox* numberPrefixEdit = nullptr;   // 考号前缀编辑框: the exam numbers' prefix
+    ComboBox* numberingBox = nullptr;  // 考号顺序列表: 不编考号 / 按行编号 / 蛇形编号
+
+    static constexpr int kDesignHeight = 531;
+    static constexpr int kHeight = 620;
+
     QGroupBox* classGroup = nullptr;   // 分组框1
     QGroupBox* importGroup = nullptr;  // 分组框2
 };

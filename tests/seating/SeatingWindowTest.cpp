@@ -16,8 +16,7 @@
 
 #include "platform/Clock.h"
 #include "seating/ClassStore.h"
-#include "seating/DesktopWorkbookOpener.h"
-#include "seating/SeatingController.h"
+#include "seating/DrawCode.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "settings/ProfileStore.h"
 #include "tests/seating/XlsxReader.h"
@@ -26,7 +25,9 @@
 #include "tests/support/TempFolder.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "ui/SeatingWindow.h"
+#include "ui/SeatingWindowBinder.h"
 
 namespace exambell {
 namespace {
@@ -55,8 +56,8 @@ class SeatingWindowTest : public ::testing::Test {
     void SetUp() override {
         configFile = joinPath(folder.text(), "config.ini");
         window = std::make_unique<SeatingWindow>(nullptr);
-        controller = new SeatingController(*window, dialogs, spreadsheet, clock, configFile,
-                                           [this] { ++firstSaves; });
+        controller = new SeatingWindowBinder(*window, dialogs, spreadsheet, clock, configFile,
+                                             [this] { ++firstSaves; });
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -143,7 +144,7 @@ class SeatingWindowTest : public ::testing::Test {
     test::RecordingSpreadsheet spreadsheet;
     FixedClock clock;
     std::unique_ptr<SeatingWindow> window;
-    SeatingController* controller = nullptr;
+    SeatingWindowBinder* controller = nullptr;
     int firstSaves = 0;
 };
 
@@ -279,7 +280,7 @@ TEST_F(SeatingWindowTest, StoreThatCouldNotBeReadBackWholeIsRefused) {
 TEST_F(SeatingWindowTest, FailedWriteIsNoSuccess) {
     delete controller;
     const Text unwritable = joinPath(joinPath(folder.text(), "missing"), "config.ini");
-    controller = new SeatingController(*window, dialogs, spreadsheet, clock, unwritable, {});
+    controller = new SeatingWindowBinder(*window, dialogs, spreadsheet, clock, unwritable, {});
     setRoster("A", "x");
     dialogs.answer(kOk);
     click("一键导入按钮");
@@ -524,7 +525,7 @@ TEST_F(SeatingWindowTest, RealWorkbookHoldsTheGrid) {
     test::RecordingOpener opener;
     XlsxSpreadsheet workbook(opener, temporary.path());
     delete controller;
-    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    controller = new SeatingWindowBinder(*window, dialogs, workbook, clock, configFile, {});
     writeStore("%class%18软件5班,张三,李四,王五");
     choose("18软件5班");
     generate("3", "2", "2");
@@ -554,7 +555,7 @@ TEST_F(SeatingWindowTest, RealWorkbookWithoutASpreadsheetProgram) {
     opener.available = false;
     XlsxSpreadsheet workbook(opener, temporary.path());
     delete controller;
-    controller = new SeatingController(*window, dialogs, workbook, clock, configFile, {});
+    controller = new SeatingWindowBinder(*window, dialogs, workbook, clock, configFile, {});
     generate("3");
     click("导出Excel按钮");
     EXPECT_EQ(dialogs.texts(),
@@ -579,6 +580,51 @@ TEST(DesktopWorkbookOpenerTest, StartsTheSpreadsheetProgramWithTheFile) {
     setenv("PATH", savedPath.c_str(), 1);
     // The program runs detached; nothing but its output tells when it is done.
     QTRY_VERIFY_WITH_TIMEOUT(bin.read("localc.args") == file.string(), 10000);
+}
+
+// ---- the printed chart and the draw code ----
+
+TEST_F(SeatingWindowTest, NewControlsSitBelowTheDesignedOnes) {
+    EXPECT_EQ(window->grid->widget()->geometry(), QRect(8, 160, 913, 344));
+    EXPECT_EQ(window->width(), 928);
+    for (const char* name : {"导出PDF按钮", "打印按钮", "另存Excel按钮"}) {
+        EXPECT_FALSE(control<QPushButton>(name)->isEnabled()) << name;
+    }
+    for (const char* name :
+         {"抽签码编辑", "按码生成按钮", "考场编辑框", "考试编辑框", "导出PDF按钮", "打印按钮",
+          "另存Excel按钮", "改名班级按钮", "删除班级按钮"}) {
+        QWidget* widget = control<QWidget>(name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_GE(widget->y(), 160 + 344) << name;
+        EXPECT_LE(widget->geometry().bottom(), window->height()) << name;
+    }
+}
+
+TEST_F(SeatingWindowTest, TheCodeBelowTheGridDrawsTheChartAgain) {
+    generate("42");
+    for (const char* name : {"导出PDF按钮", "打印按钮", "另存Excel按钮"}) {
+        EXPECT_TRUE(control<QPushButton>(name)->isEnabled()) << name;
+    }
+    const Text code = window->codeEdit->text();
+    EXPECT_TRUE(DrawCode::parse(code));
+    EXPECT_EQ(window->codeLabel->caption(), g("抽签码：") + code);
+    std::vector<Text> first;
+    for (int r = 0; r < grid()->rowCount(); ++r) {
+        for (int j = 0; j < grid()->columnCount(); ++j) {
+            first.push_back(cell(r, j));
+        }
+    }
+    click("生成座位按钮");
+    window->codeEdit->setText(code);
+    click("按码生成按钮");
+    std::vector<Text> again;
+    for (int r = 0; r < grid()->rowCount(); ++r) {
+        for (int j = 0; j < grid()->columnCount(); ++j) {
+            again.push_back(cell(r, j));
+        }
+    }
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(window->codeLabel->caption(), g("抽签码：") + code);
 }
 
 }  // namespace

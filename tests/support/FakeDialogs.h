@@ -36,6 +36,11 @@ class FakeDialogs : public Dialogs {
                 const DialogOwner* owner, const Text& caption) override;
     std::optional<Text> openFile(const Text& filter, const Text& folder, const Text& fileName,
                                  const DialogOwner* owner) override;
+    // Save dialogs take their choices from the same script as open dialogs.
+    std::optional<Text> saveFile(const Text& filter, const Text& folder, const Text& fileName,
+                                 const DialogOwner* owner) override {
+        return openFile(filter, folder, fileName, owner);
+    }
 
     // The answers of the next message boxes, in order (strict: of the next questions; a box with
     // only OK takes none).

@@ -1,4 +1,4 @@
-#include "seating/DesktopWorkbookOpener.h"
+#include "ui/DesktopWorkbookOpener.h"
 
 #include <QDesktopServices>
 #include <QProcess>
