@@ -17,7 +17,8 @@ bool isCue(int cue) {
 }  // namespace
 
 Text fileNameOf(const Text& path) {
-    return fileNamePart(path);
+    Text name = fileNamePart(path);
+    return name.size() == path.size() ? Text() : name;
 }
 
 CueAudio::CueAudio(SettingsForm& rows, FileDialog& fileDialog, AudioOutput& audio, Dialogs& dialogs)

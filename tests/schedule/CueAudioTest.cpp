@@ -129,7 +129,7 @@ TEST_F(CueAudioWindow, TheLettersMp3InTheFileNameChooseTheCompressedPlayer) {
         {"/music/bell.wav", "sound"},
         {"/music/tune.mid", "sound"},
         {"音频文件路径src://", "sound"},  // no file name at all
-        {"bell.mp3", "compressed"},       // no folder: the whole text is the name
+        {"bell.mp3", "sound"},            // no separator: no file name, as in the reminder list
         {"", "sound"},
     };
     for (const auto& [path, player] : cases) {
