@@ -2,6 +2,7 @@
 
 #include "net/BackgroundWork.h"
 #include "text/Encoding.h"
+#include "text/Text.h"
 
 namespace exambell {
 namespace {
@@ -21,23 +22,11 @@ int hexValue(char c) {
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= prefix.size() &&
+           sameIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kWideBlank = "\xA1\xA1";  // GBK full-width space
 
 bool isBlankOrBreak(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "text/Encoding.h"
 #include "text/Text.h"
 
 namespace exambell {
@@ -29,15 +30,15 @@ enum MessageResult : int {
     kNo = 6
 };
 
-inline constexpr std::string_view kDefaultMessageCaption = "\xD0\xC5\xCF\xA2\xA3\xBA";  // "信息："
+// The caption of a message box that names none.
+inline const Text kDefaultMessageCaption = utf8ToGbk("信息：");
 
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
     // A modal message box owned by owner (nullptr: owned by no window). Texts are GBK.
     virtual int message(const Text& text, MessageButtons buttons, MessageIcon icon,
-                        const DialogOwner* owner,
-                        const Text& caption = Text(kDefaultMessageCaption)) = 0;
+                        const DialogOwner* owner, const Text& caption = kDefaultMessageCaption) = 0;
     // The "open file" dialog: filter in the form "描述|*.a;*.b", the initial folder and file name.
     // Returns the chosen full path, or nothing when the operator cancelled.
     virtual std::optional<Text> openFile(const Text& filter, const Text& folder,

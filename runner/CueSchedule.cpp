@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "schedule/CueAudio.h"
+#include "text/Encoding.h"
 #include "text/Paths.h"
 #include "text/RegexObject.h"
 
@@ -13,7 +15,7 @@ constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::int64_t kMinutesPerDay = 1440;
 constexpr std::int64_t kBellInterval = 15;
 // A "," inside a subject would shift the fields of its lines; the lines carry "，" instead.
-constexpr std::string_view kFullWidthComma = "\xA3\xAC";  // ，
+const Text kFullWidthComma = utf8ToGbk("，");
 
 enum Cue { kBefore15 = 0, kBefore8, kBefore5, kStart, kBeforeEnd15, kEnd, kBell };
 
@@ -43,12 +45,6 @@ Text subjectField(std::string_view subject) {
     return out;
 }
 
-// The text after the last separator of a path; empty when the path has none.
-Text fileNameField(std::string_view path) {
-    Text name = fileNamePart(path);
-    return name.size() == path.size() ? Text() : name;
-}
-
 Text scheduleLine(const Text& subject, const Text& moment, const CueSetting& cue) {
     Text line(kLineBreak);
     line += subject;
@@ -57,7 +53,7 @@ Text scheduleLine(const Text& subject, const Text& moment, const CueSetting& cue
     line += ',';
     line += cue.caption;
     line += ',';
-    line += fileNameField(cue.path);
+    line += fileNameOf(cue.path);
     return line;
 }
 

@@ -11,8 +11,8 @@
 
 namespace exambell {
 
-// The file name of a path: the text after its last separator; "" when it has none. The reminder
-// list's 铃声 column and the choice of player both follow this rule.
+// The file name of a cue's path: the text after its last separator; "" when it has none. The
+// reminder list's 铃声 column and the choice of player (playCue) both follow this rule.
 Text fileNameOf(const Text& path);
 
 class CueAudio {

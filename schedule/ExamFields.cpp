@@ -5,7 +5,7 @@
 namespace exambell {
 namespace {
 
-constexpr std::string_view kFullWidthColon = "\xA3\xBA";  // ：
+const Text kFullWidthColon = utf8ToGbk("：");
 
 // The decimal text of a whole number's absolute value, when the number is negative.
 Text positive(const Text& number) {
@@ -59,7 +59,7 @@ FieldCheck normaliseDurationText(std::string_view text) {
     if (minutes > 999) {
         minutes = 999;
     }
-    return {toText(minutes) + Text(kMinutesSuffix), false};
+    return {toText(minutes) + kMinutesSuffix, false};
 }
 
 FieldCheck checkSubjectText(std::string_view text) {

@@ -6,22 +6,18 @@
 
 #include <string_view>
 
+#include "text/Encoding.h"
 #include "text/Text.h"
 
 namespace exambell {
 
-// Messages of the refusals (GBK).
-inline constexpr std::string_view kStartTimeFormatMessage =
-    "\xCA\xB1\xBC\xE4\xB8\xF1\xCA\xBD\xB4\xED\xCE\xF3";  // 时间格式错误
-inline constexpr std::string_view kDurationMissingMessage =
-    "\xCA\xB1\xB3\xA4\xB2\xBB\xC4\xDC\xCE\xAA"
-    "0"
-    "\xBB\xF2\xBF\xD5\xD6\xB5\xA3\xAC\xC7\xEB\xD6\xD8\xD0\xC2\xCA\xE4\xC8\xEB";  // 时长不能为0或空值，请重新输入
-inline constexpr std::string_view kSubjectMissingMessage =
-    "\xBF\xC6\xC4\xBF\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";  // 科目不能为空
+// Messages of the refusals, shown by ExamFieldChecks.
+inline const Text kStartTimeFormatMessage = utf8ToGbk("时间格式错误");
+inline const Text kDurationMissingMessage = utf8ToGbk("时长不能为0或空值，请重新输入");
+inline const Text kSubjectMissingMessage = utf8ToGbk("科目不能为空");
 
 // The suffix of a duration box's text ("120分钟").
-inline constexpr std::string_view kMinutesSuffix = "\xB7\xD6\xD6\xD3";  // 分钟
+inline const Text kMinutesSuffix = utf8ToGbk("分钟");
 
 // What a check makes of a box's text: the text the box is to hold afterwards, and whether the
 // check refused it (then text is what the box holds, apart from corrections already made).

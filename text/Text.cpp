@@ -37,31 +37,13 @@ unsigned char foldAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// Whether sought occurs in text at byte index at, which is a character start. With ignoreCase
-// only single-byte characters fold: the trail byte of a double-byte character may look like an
-// ASCII letter ("\xB0\x41" is not "\xB0\x61").
+// Whether sought occurs in text at byte index at, which is a character start.
 bool matchesAt(std::string_view text, std::size_t at, std::string_view sought, bool ignoreCase) {
     if (text.size() - at < sought.size()) {
         return false;
     }
-    if (!ignoreCase) {
-        return text.substr(at, sought.size()) == sought;
-    }
-    const std::size_t end = at + sought.size();
-    for (std::size_t i = at; i < end;) {
-        std::size_t len = charLength(text, i);
-        if (len == 2) {
-            if (text.substr(i, std::min(len, end - i)) !=
-                sought.substr(i - at, std::min(len, end - i))) {
-                return false;
-            }
-        } else if (foldAscii(static_cast<unsigned char>(text[i])) !=
-                   foldAscii(static_cast<unsigned char>(sought[i - at]))) {
-            return false;
-        }
-        i += len;
-    }
-    return true;
+    const std::string_view here = text.substr(at, sought.size());
+    return ignoreCase ? sameIgnoringAsciiCase(here, sought) : here == sought;
 }
 
 }  // namespace
@@ -190,14 +172,32 @@ Text deleteLeadingBlanks(std::string_view text) {
     while (i < text.size()) {
         if (text[i] == ' ') {
             ++i;
-        } else if (i + 1 < text.size() && static_cast<unsigned char>(text[i]) == 0xA1 &&
-                   static_cast<unsigned char>(text[i + 1]) == 0xA1) {
-            i += 2;
+        } else if (text.substr(i, kWideBlank.size()) == kWideBlank) {
+            i += kWideBlank.size();
         } else {
             break;
         }
     }
     return Text(text.substr(i));
+}
+
+bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size();) {
+        const std::size_t len = charLength(a, i);
+        if (len == 2) {
+            if (a.substr(i, 2) != b.substr(i, 2)) {
+                return false;
+            }
+        } else if (foldAscii(static_cast<unsigned char>(a[i])) !=
+                   foldAscii(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+        i += len;
+    }
+    return true;
 }
 
 }  // namespace exambell

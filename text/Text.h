@@ -58,7 +58,15 @@ int findText(std::string_view text, std::string_view sought, int start = 1,
 // when not empty; an empty text gives no parts; an empty separator gives the whole text.
 std::vector<Text> splitText(std::string_view text, std::string_view separator = ",");
 
-// The text without its leading blanks: ASCII spaces and the GBK full-width space A1 A1.
+// The GBK full-width space (U+3000), a blank wherever the program trims blanks.
+inline constexpr std::string_view kWideBlank = "\xA1\xA1";
+
+// The text without its leading blanks: ASCII spaces and the full-width space.
 Text deleteLeadingBlanks(std::string_view text);
+
+// Whether a and b hold the same characters when ASCII letters are compared without regard to
+// case. Every other byte compares exactly, and only single-byte characters fold: the trail byte
+// of a double-byte character may look like a letter ("\xB0\x41" is not "\xB0\x61").
+bool sameIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace exambell

@@ -66,21 +66,10 @@ QWidget* makeWidget(QWidget* parent, EditBox::Lines lines) {
 
 // The number an up-down control reads: the text as a decimal integer, 0 when it is not one.
 int numberOf(const Text& text) {
-    if (text.empty() || text.size() > 9) {
-        return 0;
-    }
-    std::size_t i = (text[0] == '-') ? 1 : 0;
-    if (i == text.size()) {
-        return 0;
-    }
-    int value = 0;
-    for (std::size_t k = i; k < text.size(); ++k) {
-        if (text[k] < '0' || text[k] > '9') {
-            return 0;
-        }
-        value = value * 10 + (text[k] - '0');
-    }
-    return i ? -value : value;
+    const std::size_t digitsFrom = !text.empty() && text[0] == '-' ? 1 : 0;
+    const bool decimal = text.size() > digitsFrom && text.size() <= 9 &&
+                         text.find_first_not_of("0123456789", digitsFrom) == Text::npos;
+    return decimal ? static_cast<int>(toInteger(text)) : 0;
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(CueAudioWindow, TheLettersMp3InTheFileNameChooseTheCompressedPlayer) {
         {"/music/bell.wav", "sound"},
         {"/music/tune.mid", "sound"},
         {"音频文件路径src://", "sound"},  // no file name at all
-        {"bell.mp3", "sound"},            // no separator: the name is empty
+        {"bell.mp3", "sound"},            // no separator: no file name, as in the reminder list
         {"", "sound"},
     };
     for (const auto& [path, player] : cases) {
