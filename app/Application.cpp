@@ -39,7 +39,9 @@ constexpr std::array<int, 3> kFirstRunCues = {4, 5, 6};
 Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
-      settings_(std::make_unique<SettingsFile>(*main_, *platform_.dialogs, platform_.programDir)),
+      settings_(std::make_unique<SettingsFile>(
+          *main_, *platform_.dialogs,
+          platform_.settingsDir.empty() ? platform_.programDir : platform_.settingsDir)),
       cueAudio_(std::make_unique<CueAudio>(*main_, *platform_.audio, *platform_.dialogs)) {
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };

@@ -1,8 +1,11 @@
 #pragma once
 // The base of the three windows: a fixed-size top-level window of the design. Its width changes
 // only through setWindowWidth (the main window narrows and widens); closing raises closing().
+// A control that lies (nearly) wholly outside the narrowed window takes no Tab stop until it is inside
+// again (the reminder list while the main window is narrow).
 
 #include <QWidget>
+#include <vector>
 
 #include "platform/Dialogs.h"
 #include "text/Text.h"
@@ -17,12 +20,16 @@ class Window : public QWidget, public DialogOwner {
 
     int windowWidth() const { return width(); }
     void setWindowWidth(int width);
+    // Gives the controls the Tab order of the list (the visual order: rows top to bottom, each
+    // left to right); controls not in it follow in their own order.
+    static void setVisualTabOrder(const std::vector<QWidget*>& order);
 
   Q_SIGNALS:
     void closing();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 }  // namespace exambell
