@@ -23,9 +23,9 @@
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
-    const exambell::ProgramFolders folders = exambell::locateProgramFolders(
-        QCoreApplication::applicationDirPath().toStdU16String(), std::getenv("XDG_CONFIG_HOME"),
-        std::getenv("HOME"));
+    const exambell::ProgramFolders folders =
+        exambell::locateProgramFolders(QCoreApplication::applicationDirPath().toStdU16String(),
+                                       std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     const QString programDir = QString::fromStdU16String(folders.data.u16string());
     QDir::setCurrent(programDir);
     exambell::installQtChinese(qt, {programDir});

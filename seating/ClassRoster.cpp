@@ -124,6 +124,13 @@ void ClassRoster::chooseClass() {
 }
 
 void ClassRoster::importClass() {
+    // The store is GBK: a character GBK lacks would be saved as "?", the name damaged.
+    for (const EditBox* box : {window_.rosterEdit, window_.classNameEdit}) {
+        if (const std::optional<char32_t> lost = box->nonGbkCharacter()) {
+            message(nonGbkSaveMessage(*lost), MessageButtons::Ok, MessageIcon::Error);
+            return;
+        }
+    }
     const Text separator = ClassStore::separatorFor(window_.separatorBox->text());
     const RosterCheck roster = ClassStore::checkRoster(window_.rosterEdit->text(), separator);
     if (roster.problem == NameProblem::TooLong) {

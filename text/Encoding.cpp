@@ -114,7 +114,8 @@ Text utf16ToGbk(std::u16string_view utf16) {
 std::optional<char32_t> firstNonGbkCharacter(std::u16string_view utf16) {
     // Each character GBK lacks becomes exactly one "?": when the counts agree, nothing was lost.
     const Text whole = utf16ToGbk(utf16);
-    if (std::count(whole.begin(), whole.end(), '?') == std::count(utf16.begin(), utf16.end(), u'?')) {
+    if (std::count(whole.begin(), whole.end(), '?') ==
+        std::count(utf16.begin(), utf16.end(), u'?')) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < utf16.size(); ++i) {

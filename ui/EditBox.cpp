@@ -270,11 +270,11 @@ bool EditBox::refuseNonGbk(const QString& incoming) {
     if (!c) {
         return false;
     }
-    lastRefusal_ = QString::fromUtf8(kNonGbkTip)
-                       .arg(QString::fromUcs4(&*c, 1), toQString(characterCode(*c)));
+    lastRefusal_ =
+        QString::fromUtf8(kNonGbkTip).arg(QString::fromUcs4(&*c, 1), toQString(characterCode(*c)));
     QWidget* shown = widget();
-    QToolTip::showText(shown->mapToGlobal(QPoint(0, shown->height())), lastRefusal_, shown,
-                       QRect(), kTipMilliseconds);
+    QToolTip::showText(shown->mapToGlobal(QPoint(0, shown->height())), lastRefusal_, shown, QRect(),
+                       kTipMilliseconds);
     return true;
 }
 

@@ -163,15 +163,15 @@ MainWindow::MainWindow(QWidget* owner)
     }
     for (int n = 1; n <= kCueCount; ++n) {
         const auto i = static_cast<std::size_t>(n);
-        for (Control* c : std::initializer_list<Control*>{cueEnabled[i], cuePath[i], cueChoose[i],
-                                                          cueTest[i]}) {
+        for (Control* c :
+             std::initializer_list<Control*>{cueEnabled[i], cuePath[i], cueChoose[i], cueTest[i]}) {
             order.push_back(c->widget());
         }
         cuePath[i]->setShowsEnd();
     }
-    for (Control* c : std::initializer_list<Control*>{saveButton, importButton, stopButton,
-                                                      downloadButton, seatingButton, runButton,
-                                                      reminderList}) {
+    for (Control* c :
+         std::initializer_list<Control*>{saveButton, importButton, stopButton, downloadButton,
+                                         seatingButton, runButton, reminderList}) {
         order.push_back(c->widget());
     }
     setVisualTabOrder(order);

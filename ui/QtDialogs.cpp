@@ -5,8 +5,8 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
-#include <QSpacerItem>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStringList>
 #include <algorithm>
 
@@ -34,9 +34,9 @@ QWidget* widgetOf(const DialogOwner* owner) {
 
 void widen(QMessageBox& box) {
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const int width = std::max(kMessageMinimumWidth,
-                                   QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) +
-                                       kTitleBarButtons);
+        const int width = std::max(
+            kMessageMinimumWidth,
+            QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + kTitleBarButtons);
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }

@@ -83,8 +83,7 @@ void ReportList::fitColumns() {
     // Still too wide: the last column shrinks to what is left (its texts are shortened).
     if (total > room) {
         const int others = total - widths.back();
-        widths.back() = std::max(list->header()->sectionSizeHint(count - 1),
-                                 room - others);
+        widths.back() = std::max(list->header()->sectionSizeHint(count - 1), room - others);
     } else {
         widths.back() += room - total;
     }

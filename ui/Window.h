@@ -1,8 +1,8 @@
 #pragma once
 // The base of the three windows: a fixed-size top-level window of the design. Its width changes
 // only through setWindowWidth (the main window narrows and widens); closing raises closing().
-// A control that lies (nearly) wholly outside the narrowed window takes no Tab stop until it is inside
-// again (the reminder list while the main window is narrow).
+// A control that lies (nearly) wholly outside the narrowed window takes no Tab stop until it is
+// inside again (the reminder list while the main window is narrow).
 
 #include <QWidget>
 #include <vector>
