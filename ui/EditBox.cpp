@@ -136,6 +136,8 @@ QWidget* makeWidget(QWidget* parent, EditBox::Lines lines) {
     if (lines == EditBox::Lines::Multi) {
         auto* edit = new FilteredPlainEdit(parent);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // Tab moves on to the next control, as in every other box; no name holds a tab.
+        edit->setTabChangesFocus(true);
         return edit;
     }
     return new FilteredEdit<QLineEdit>(parent);

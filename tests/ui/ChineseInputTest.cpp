@@ -203,6 +203,16 @@ TEST(VisibleStates, TabFollowsTheEyeAndSkipsHiddenControls) {
     EXPECT_EQ(w.reminderList->widget()->focusPolicy(), Qt::NoFocus);
 }
 
+TEST(VisibleStates, TabLeavesTheRosterBox) {
+    SeatingWindow w(nullptr);
+    showActive(w);
+    w.rosterEdit->setText("a");
+    w.rosterEdit->widget()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.rosterEdit->widget(), Qt::Key_Tab);
+    EXPECT_EQ(w.rosterEdit->text(), "a");
+    EXPECT_FALSE(w.rosterEdit->hasFocus());
+}
+
 TEST(VisibleStates, ReminderListColumnsFitWithoutASidewaysScrollBar) {
     MainWindow w;
     showActive(w);
