@@ -2,15 +2,20 @@
 # program's shared libraries (dpkg-shlibdeps); the fonts and the sound font it loads by name are
 # added by hand.
 include(GNUInstallDirs)
-install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# Debian wants the changelog compressed with gzip -9n, which CMake cannot do itself.
-set(_changelog ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
-add_custom_command(OUTPUT ${_changelog}
-    COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/data/debian/changelog.Debian > ${_changelog}
-    DEPENDS ${PROJECT_SOURCE_DIR}/data/debian/changelog.Debian)
-add_custom_target(exambell_changelog ALL DEPENDS ${_changelog})
-install(FILES ${_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+set(_doc ${CMAKE_INSTALL_DATADIR}/doc/exambell)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION ${_doc})
+# Debian wants the changelog and the manual page compressed with gzip -9n, which CMake cannot do
+# itself.
+set(_gzipped)
+foreach(f changelog.Debian exambell.1)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${f}.gz
+        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/data/debian/${f} > ${CMAKE_BINARY_DIR}/${f}.gz
+        DEPENDS ${PROJECT_SOURCE_DIR}/data/debian/${f})
+    list(APPEND _gzipped ${CMAKE_BINARY_DIR}/${f}.gz)
+endforeach()
+add_custom_target(exambell_gzipped_docs ALL DEPENDS ${_gzipped})
+install(FILES ${CMAKE_BINARY_DIR}/changelog.Debian.gz DESTINATION ${_doc})
+install(FILES ${CMAKE_BINARY_DIR}/exambell.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME exambell)
@@ -18,9 +23,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "ExamBell team <exambell@example.org>")
 set(CPACK_PACKAGE_VENDOR "ExamBell team")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "exam announcements and seating charts for a school")
+# The summary above is the synopsis line; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"exam announcements and seating charts for a school
- 考铃 (ExamBell) plays the spoken announcements of up to four exams of a day
+"考铃 (ExamBell) plays the spoken announcements of up to four exams of a day
  at their minute for a school's examination office, and draws random seating
  charts for named classes, exported to a spreadsheet. Its interface is in
  Chinese.")
