@@ -26,9 +26,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "exam announcements and seating charts for
 # The summary above is the synopsis line; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "考铃 (ExamBell) plays the spoken announcements of up to four exams of a day
- at their minute for a school's examination office, and draws random seating
- charts for named classes, exported to a spreadsheet. Its interface is in
- Chinese.")
+at their minute for a school's examination office, and draws random seating
+charts for named classes, exported to a spreadsheet. Its interface is in
+Chinese.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)

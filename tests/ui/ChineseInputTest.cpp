@@ -58,7 +58,7 @@ TEST(InputMethod, CommitKeepsTheWholeCharactersThatFit) {
     EXPECT_EQ(utf8(subject->text()), "网页");
     commit(line, QStringLiteral("a设"));
     EXPECT_EQ(utf8(subject->text()), "网页a");
-    // A character outside the basic plane is never split into half a surrogate pair.
+    // A character outside the basic plane that GBK lacks is refused whole, never half of it.
     subject->setText("abc");
     line->end(false);
     commit(line, QStringLiteral("\U0001F600"));
@@ -225,8 +225,13 @@ TEST(VisibleStates, ReminderListColumnsFitWithoutASidewaysScrollBar) {
         list->setCell(row, 3, utf8ToGbk("结束前15分钟"));
         list->setCell(row, 4, utf8ToGbk("05结束前15分钟.mp3"));
     }
-    QTest::qWait(50);  // the fit follows the rows and the scroll bar's arrival
+    // The fit follows the rows and then the vertical scroll bar's arrival, each through posted
+    // events: let them all run.
     QTreeWidget* tree = list->tree();
+    for (int pass = 0; pass < 50; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
     EXPECT_TRUE(tree->verticalScrollBar()->isVisible());
     EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
     int total = 0;
