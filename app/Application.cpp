@@ -56,7 +56,9 @@ Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
       form_(std::make_unique<MainWindowAdapter>(*main_)),
-      settings_(std::make_unique<SettingsFile>(*form_, *platform_.dialogs, platform_.programDir)),
+      settings_(std::make_unique<SettingsFile>(
+          *form_, *platform_.dialogs,
+          platform_.settingsDir.empty() ? platform_.programDir : platform_.settingsDir)),
       cueAudio_(std::make_unique<CueAudio>(*form_, main_->fileDialog, *platform_.audio,
                                            *platform_.dialogs)),
       safeguards_(std::make_unique<RunSafeguards>(*main_, *platform_.dialogs, *platform_.audio,

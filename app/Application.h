@@ -36,7 +36,8 @@ struct PlayReport;
 // What the program needs from its platform, wired here and nowhere else. Every seam must be
 // set and outlive the Application.
 struct Platform {
-    Text programDir;  // GBK, no trailing separator
+    Text programDir;   // GBK, no trailing separator: the recordings and pictures
+    Text settingsDir;  // GBK: where config.ini lives; empty: the program directory
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     AudioOutput* audio = nullptr;

@@ -1,9 +1,12 @@
-// ExamBell: the process start. The current directory becomes the program directory (config.ini
-// and the recordings live there), the main window is made and filled by its creation handler,
-// then the event loop runs until the main window is closed.
+// ExamBell: the process start. The current directory becomes the program directory (the
+// recordings live there; config.ini too, unless the program is installed or its folder is not
+// writable: text/ProgramFolders.h), Qt's own texts turn Chinese, the main window is made and
+// filled by its creation handler, then the event loop runs until the main window is closed.
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDir>
+#include <QIcon>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/Application.h"
@@ -12,16 +15,28 @@
 #include "schedule/SdlAudioOutput.h"
 #include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
+#include "text/Paths.h"
+#include "text/ProgramFolders.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
 #include "ui/QtUrlOpener.h"
+#include "ui/QtTranslation.h"
 #include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
-    const QString programDir = QCoreApplication::applicationDirPath();
+    const exambell::ProgramFolders folders =
+        exambell::locateProgramFolders(QCoreApplication::applicationDirPath().toStdU16String(),
+                                       std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const QString programDir = QString::fromStdU16String(folders.data.u16string());
     QDir::setCurrent(programDir);
+    exambell::installQtChinese(qt, {programDir});
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(programDir + QStringLiteral("/icons/exambell-%1.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
 
     exambell::QtDialogs dialogs;
     exambell::SystemClock clock;
@@ -37,6 +52,7 @@ int main(int argc, char** argv) {
     exambell::QtUrlOpener urlOpener;
     exambell::Platform platform;
     platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
+    platform.settingsDir = exambell::pathText(folders.settings);
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = &audio;

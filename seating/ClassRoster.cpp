@@ -112,6 +112,11 @@ void ClassRoster::chooseClass() {
 
 void ClassRoster::importClass() {
     const ImportFields fields = view_.importFields();
+    // The store is GBK: a character GBK lacks would be saved as "?", the name damaged.
+    if (fields.lostCharacter) {
+        message(nonGbkSaveMessage(*fields.lostCharacter), MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
     const Text separator = ClassStore::separatorFor(fields.separator);
     const RosterCheck roster = ClassStore::checkRoster(fields.roster, separator);
     if (roster.problem == NameProblem::TooLong) {

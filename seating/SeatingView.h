@@ -3,6 +3,7 @@
 // moment of use and never kept: the window's controls stay the only store of what the operator
 // typed. ui/SeatingWindowAdapter implements it over the real window; tests use a plain fake.
 
+#include <optional>
 #include <vector>
 
 #include "platform/Dialogs.h"
@@ -41,6 +42,9 @@ struct ImportFields {
     Text className{};  // 班级编辑框
     Text separator{};  // 分割符列表 (the typed or chosen text, e.g. "换行")
     Text roster{};     // 人员编辑框
+    // The first character of the class name or the roster, as typed, that GBK cannot hold: the
+    // texts above would carry it as "?".
+    std::optional<char32_t> lostCharacter{};
 };
 
 class SeatingView {

@@ -2,8 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace exambell {
@@ -258,6 +261,43 @@ bool iconvToGbk(std::string_view bytes, const char* charset, Text& out, const Ev
     }
     out = utf16ToGbk(text, pass);
     return true;
+}
+
+std::optional<char32_t> firstNonGbkCharacter(std::u16string_view utf16) {
+    // Each character GBK lacks becomes exactly one "?": when the counts agree, nothing was lost.
+    const Text whole = utf16ToGbk(utf16);
+    if (std::count(whole.begin(), whole.end(), '?') ==
+        std::count(utf16.begin(), utf16.end(), u'?')) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        std::size_t length = 1;
+        char32_t character = utf16[i];
+        if (character >= 0xD800 && character <= 0xDBFF && i + 1 < utf16.size() &&
+            utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            length = 2;
+            character = 0x10000 + ((character - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+        }
+        if (character != u'?' && utf16ToGbk(utf16.substr(i, length)) == "?") {
+            return character;
+        }
+        i += length - 1;
+    }
+    return std::nullopt;
+}
+
+Text characterCode(char32_t character) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+    return Text(code);
+}
+
+Text nonGbkSaveMessage(char32_t character) {
+    // The character itself cannot stand in a GBK message: it is named by its code.
+    static constexpr std::string_view kBefore = "“";
+    static constexpr std::string_view kAfter =
+        "”是 GBK 字符集里没有的字，无法保存。请改用其他写法，原有的内容没有改动。";
+    return utf8ToGbk(kBefore) + characterCode(character) + utf8ToGbk(kAfter);
 }
 
 }  // namespace exambell

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,5 +53,13 @@ Text utf16ToGbk(std::u16string_view utf16, const EventPass& pass = {});
 // Bytes in a character set that iconv knows, as GBK text; false when it does not know the set.
 // Bytes invalid in that set become one "?" each. A leading byte-order mark is dropped.
 bool iconvToGbk(std::string_view bytes, const char* charset, Text& out, const EventPass& pass = {});
+
+// The first character of a Unicode text that GBK cannot hold (a lone surrogate counts as one):
+// converting the text would turn it into "?".
+std::optional<char32_t> firstNonGbkCharacter(std::u16string_view utf16);
+// How a GBK text names such a character, which it cannot show: "U+4DAE".
+Text characterCode(char32_t character);
+// The message that refuses to save a text holding such a character, naming it.
+Text nonGbkSaveMessage(char32_t character);
 
 }  // namespace exambell

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one list of Debian packages ExamBell needs, and the installer both README commands use.
-# Usage: tools/packages.sh build|run|test|fuzz   (installs what is missing; sudo when not root)
+# Usage: tools/packages.sh build|run|test|fuzz|recordings|icons|package|screenshots
+#   (installs what is missing; sudo when not root)
 set -euo pipefail
 
 # To build and to run the program.
@@ -12,6 +13,7 @@ BUILD_PACKAGES=(
     libpcre2-dev libpng-dev libjpeg-dev zlib1g-dev
     libxlsxwriter-dev
     fonts-noto-cjk
+    qt6-translations-l10n
     xdg-utils
 )
 # Only to run it on a desktop: the spreadsheet application that shows an exported chart.
@@ -24,6 +26,7 @@ TEST_PACKAGES=(
     libcpp-httplib-dev libssl-dev openssl
     dbus
     unzip poppler-utils
+    desktop-file-utils appstream
 )
 # Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.
 FUZZ_PACKAGES=(
@@ -34,6 +37,19 @@ RECORDING_PACKAGES=(
     espeak-ng lame sox libsox-fmt-mp3
 )
 
+# Only to redraw the icon's PNGs from its SVG (tools/make-icons.sh).
+ICON_PACKAGES=(
+    librsvg2-bin
+)
+# Only to build and check the Debian package (tools/package).
+PACKAGE_PACKAGES=(
+    dpkg-dev file lintian appstream desktop-file-utils
+)
+# Only to take the README's screenshots under a virtual display (tools/screenshots).
+SCREENSHOT_PACKAGES=(
+    xvfb openbox xdotool imagemagick x11-utils
+)
+
 want=("${BUILD_PACKAGES[@]}")
 case "${1:-build}" in
     build) ;;
@@ -41,7 +57,10 @@ case "${1:-build}" in
     test) want+=("${TEST_PACKAGES[@]}") ;;
     fuzz) want+=("${FUZZ_PACKAGES[@]}") ;;
     recordings) want+=("${RECORDING_PACKAGES[@]}") ;;
-    *) echo "usage: $0 build|run|test|fuzz|recordings" >&2; exit 2 ;;
+    icons) want+=("${ICON_PACKAGES[@]}") ;;
+    package) want+=("${PACKAGE_PACKAGES[@]}") ;;
+    screenshots) want+=("${SCREENSHOT_PACKAGES[@]}") ;;
+    *) echo "usage: $0 build|run|test|fuzz|recordings|icons|package|screenshots" >&2; exit 2 ;;
 esac
 
 missing=()

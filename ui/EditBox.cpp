@@ -4,14 +4,67 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QToolButton>
+#include <QToolTip>
+#include <QValidator>
+#include <algorithm>
+#include <vector>
 
+#include "text/Encoding.h"
 #include "ui/QtText.h"
 
 namespace exambell {
 namespace {
+
+// The tooltip that refuses a character GBK cannot hold: the character, then its code (some such
+// characters are invisible or look like others).
+constexpr const char* kNonGbkTip = "“%1”（%2）不在 GBK 字符集中，无法输入";
+constexpr int kTipMilliseconds = 4000;
+
+// Every character of a text that GBK cannot hold, in order.
+std::vector<char32_t> nonGbkCharacters(const QString& text) {
+    std::vector<char32_t> found;
+    if (!firstNonGbkCharacter(text.toStdU16String())) {
+        return found;
+    }
+    for (char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if (firstNonGbkCharacter(one.toStdU16String())) {
+            found.push_back(c);
+        }
+    }
+    return found;
+}
+
+// Judges every change of a single-line box (typing, pasting, dropping, undo): a change that brings
+// in a character GBK cannot hold is refused. Characters already shown (a text the program set,
+// holding bytes that are no GBK) stay acceptable.
+class GbkValidator : public QValidator {
+  public:
+    GbkValidator(EditBox* box, QObject* parent) : QValidator(parent), box_(box) {}
+    // The content as it stood after the last accepted change.
+    QString accepted;
+
+    State validate(QString& input, int&) const override {
+        std::vector<char32_t> before = nonGbkCharacters(accepted);
+        for (char32_t c : nonGbkCharacters(input)) {
+            auto same = std::find(before.begin(), before.end(), c);
+            if (same != before.end()) {
+                before.erase(same);
+                continue;
+            }
+            box_->refuseNonGbk(QString::fromUcs4(&c, 1));
+            return Invalid;
+        }
+        return Acceptable;
+    }
+
+  private:
+    EditBox* box_;
+};
 
 // The widgets report typed characters, focus loss and user edits to their EditBox.
 template <typename Base>
@@ -22,18 +75,28 @@ class FilteredEdit : public Base {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (box && isTypedCharacter(event) && !box->acceptsTyped(event->text())) {
+        if (box && isTypedCharacter(event) &&
+            (box->refuseNonGbk(event->text()) || !box->acceptsTyped(event->text()))) {
             event->accept();
             return;
         }
         Base::keyPressEvent(event);
     }
     void inputMethodEvent(QInputMethodEvent* event) override {
-        if (box && !event->commitString().isEmpty() && !box->acceptsTyped(event->commitString())) {
-            // Drop the commit but let the pre-edit state end normally.
-            QInputMethodEvent rest(QString(), event->attributes());
-            Base::inputMethodEvent(&rest);
-            return;
+        const QString commit = event->commitString();
+        if (box && !commit.isEmpty()) {
+            const bool refused = box->refuseNonGbk(commit);
+            if (refused || !box->acceptsTyped(commit)) {
+                // Keep what fits (nothing of a refused commit) and let the pre-edit state end
+                // normally.
+                QInputMethodEvent rest(QString(), event->attributes());
+                if (!refused) {
+                    rest.setCommitString(box->fittingCommit(commit), event->replacementStart(),
+                                         event->replacementLength());
+                }
+                Base::inputMethodEvent(&rest);
+                return;
+            }
         }
         Base::inputMethodEvent(event);
     }
@@ -55,10 +118,26 @@ class FilteredEdit : public Base {
     }
 };
 
+// A multi-line box also judges what is pasted or dropped into it.
+class FilteredPlainEdit : public FilteredEdit<QPlainTextEdit> {
+  public:
+    using FilteredEdit<QPlainTextEdit>::FilteredEdit;
+
+  protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        if (box && source->hasText() && box->refuseNonGbk(source->text())) {
+            return;
+        }
+        FilteredEdit<QPlainTextEdit>::insertFromMimeData(source);
+    }
+};
+
 QWidget* makeWidget(QWidget* parent, EditBox::Lines lines) {
     if (lines == EditBox::Lines::Multi) {
-        auto* edit = new FilteredEdit<QPlainTextEdit>(parent);
+        auto* edit = new FilteredPlainEdit(parent);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // Tab moves on to the next control, as in every other box; no name holds a tab.
+        edit->setTabChangesFocus(true);
         return edit;
     }
     return new FilteredEdit<QLineEdit>(parent);
@@ -89,6 +168,12 @@ EditBox::EditBox(QWidget* parent, const Text& designName, const Text& initialTex
         auto* edit = static_cast<FilteredEdit<QLineEdit>*>(widget());
         edit->box = this;
         line_ = edit;
+        auto* validator = new GbkValidator(this, line_);
+        line_->setValidator(validator);
+        connect(line_, &QLineEdit::textChanged, validator, [this, validator](const QString& text) {
+            validator->accepted = text;
+            updatePathTooltip();
+        });
         connect(line_, &QLineEdit::textEdited, this, [this] { notifyEdited(); });
     }
     setText(initialText);
@@ -110,8 +195,8 @@ void EditBox::setText(const Text& text) {
     settingText_ = true;
     if (line_) {
         line_->setText(toQString(text));
-        // Show a long path from its beginning, as the operator reads it.
-        line_->setCursorPosition(0);
+        // A path box shows its end, the file name; other boxes show their beginning.
+        line_->setCursorPosition(showsEnd_ ? static_cast<int>(line_->text().size()) : 0);
         shownText_ = line_->text();
     } else {
         QString content = toQString(text);
@@ -143,6 +228,53 @@ void EditBox::setCentred() {
     if (line_) {
         line_->setAlignment(Qt::AlignCenter);
     }
+}
+
+void EditBox::setShowsEnd() {
+    showsEnd_ = true;
+    if (line_) {
+        line_->setCursorPosition(static_cast<int>(line_->text().size()));
+    }
+    updatePathTooltip();
+}
+
+void EditBox::updatePathTooltip() {
+    if (showsEnd_ && line_) {
+        line_->setToolTip(line_->text());
+    }
+}
+
+QString EditBox::fittingCommit(const QString& commit) const {
+    QString fitting;
+    for (char32_t c : commit.toUcs4()) {
+        const QString longer = fitting + QString::fromUcs4(&c, 1);
+        if (!acceptsTyped(longer)) {
+            break;
+        }
+        fitting = longer;
+    }
+    return fitting;
+}
+
+bool EditBox::refuseNonGbk(const QString& incoming) {
+    const std::optional<char32_t> c = firstNonGbkCharacter(incoming.toStdU16String());
+    if (!c) {
+        return false;
+    }
+    lastRefusal_ =
+        QString::fromUtf8(kNonGbkTip).arg(QString::fromUcs4(&*c, 1), toQString(characterCode(*c)));
+    QWidget* shown = widget();
+    QToolTip::showText(shown->mapToGlobal(QPoint(0, shown->height())), lastRefusal_, shown, QRect(),
+                       kTipMilliseconds);
+    return true;
+}
+
+std::optional<char32_t> EditBox::nonGbkCharacter() const {
+    const QString shown = line_ ? line_->text() : multi_->toPlainText();
+    if (shown == shownText_) {
+        return std::nullopt;
+    }
+    return firstNonGbkCharacter(shown.toStdU16String());
 }
 
 bool EditBox::acceptsTyped(const QString& typed) const {

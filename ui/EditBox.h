@@ -4,8 +4,14 @@
 //
 // Typing rules apply to typed characters only (keys and input-method commits); texts the program
 // sets and pasted texts are neither limited nor filtered:
-// - typing limit: the GBK byte length the typed text may bring the box to;
+// - typing limit: the GBK byte length the typed text may bring the box to. An input method
+//   commits whole words: of a commit that does not fit, the whole characters that fit are kept
+//   ("网页设计" into an empty 5-byte box gives "网页");
 // - digits only: typed printable characters other than '-' and '0'..'9' are ignored.
+// A character GBK cannot hold (䶮, 𠀀, ë) is refused wherever it comes from (keys, input-method
+// commits, pastes, drops) with a short tooltip naming it: the program's texts are GBK, and it
+// would silently become "?".
+// A path box shows the end of a long path (the file name) and the whole path as its tooltip.
 // The up-down control is a pair of arrow buttons, 18 px wide, just right of the box; an arrow
 // steps the box's number by one with wrap-around at the range's ends, selects the new text, gives
 // the box the focus and raises contentChanged.
@@ -38,6 +44,8 @@ class EditBox : public Control {
     void setTypingLimit(int bytes);
     void setDigitsOnly(bool digitsOnly);
     void setCentred();
+    // A path box: shows the end of a text that does not fit, and the whole text as tooltip.
+    void setShowsEnd();
     // Attaches the up-down control (range minimum..maximum) just right of the box; call after
     // the box has its geometry. The arrows are named designName + "_up" / "_down".
     void attachUpDown(int minimum, int maximum);
@@ -51,6 +59,17 @@ class EditBox : public Control {
 
     // Whether a typed text would be accepted at the cursor (the typing rules above).
     bool acceptsTyped(const QString& typed) const;
+    // The longest start of an input-method commit, in whole characters, that the typing rules
+    // accept at the cursor (may be empty).
+    QString fittingCommit(const QString& commit) const;
+    // Refuses a text holding a character GBK cannot hold: shows the tooltip naming the first
+    // such character and returns true; false (and nothing shown) when GBK holds every one.
+    bool refuseNonGbk(const QString& incoming);
+    // The first character of the content that the conversion to GBK would lose; nothing when
+    // text() gives back the content whole. A save checks this before it writes.
+    std::optional<char32_t> nonGbkCharacter() const;
+    // The tooltip text of the last refusal (empty before the first).
+    const QString& lastRefusal() const { return lastRefusal_; }
     // Called by the widget when it has lost the focus / the user changed its text.
     void notifyFocusLost();
     void notifyEdited();
@@ -63,11 +82,14 @@ class EditBox : public Control {
 
   private:
     void step(int delta);
+    void updatePathTooltip();
 
     QLineEdit* line_ = nullptr;
     QPlainTextEdit* multi_ = nullptr;
     std::optional<int> typingLimit_;
     bool digitsOnly_ = false;
+    bool showsEnd_ = false;
+    QString lastRefusal_;
     bool settingText_ = false;
     // The text last set by the program and what the widget made of it: while the widget still
     // shows exactly that, text() gives back the original bytes, even those that are no GBK.

@@ -22,6 +22,7 @@ ImportWindow::ImportWindow(QWidget* owner)
     pathHeading->setGeometry(10, 12, 52, 24);
     pathEdit = new EditBox(this, gbk("编辑框1"), gbk(kPathText));
     pathEdit->setGeometry(64, 12, 220, 24);
+    pathEdit->setShowsEnd();
     QPalette greyGreen = pathEdit->widget()->palette();
     greyGreen.setColor(QPalette::Base, QColor(0xD8, 0xE4, 0xD8));
     pathEdit->widget()->setPalette(greyGreen);

@@ -173,6 +173,30 @@ MainWindow::MainWindow(QWidget* owner)
     picture = new PictureBox(this, gbk("图片框1"));
     picture->setGeometry(232, 29, 200, 248);
     picture->setVisible(false);
+
+    // Tab follows the eye: 打赏作者 at the top first, then the rows top to bottom.
+    std::vector<QWidget*> order{tipAuthor->widget()};
+    for (int n = 1; n <= kExamCount; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        for (Control* c : std::initializer_list<Control*>{examEnabled[i], examSubject[i],
+                                                          examStart[i], examDuration[i]}) {
+            order.push_back(c->widget());
+        }
+    }
+    for (int n = 1; n <= kCueCount; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        for (Control* c :
+             std::initializer_list<Control*>{cueEnabled[i], cuePath[i], cueChoose[i], cueTest[i]}) {
+            order.push_back(c->widget());
+        }
+        cuePath[i]->setShowsEnd();
+    }
+    for (Control* c :
+         std::initializer_list<Control*>{saveButton, importButton, stopButton, downloadButton,
+                                         seatingButton, runButton, reminderList}) {
+        order.push_back(c->widget());
+    }
+    setVisualTabOrder(order);
 }
 
 }  // namespace exambell

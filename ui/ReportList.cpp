@@ -1,9 +1,13 @@
 #include "ui/ReportList.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <numeric>
 
 #include "ui/QtText.h"
 
@@ -22,6 +26,71 @@ ReportList::ReportList(QWidget* parent, const Text& designName, const std::vecto
     list->setHeaderLabels(titles);
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         list->setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
+        designWidths_.push_back(columns[static_cast<std::size_t>(i)].width);
+    }
+    list->header()->setStretchLastSection(false);
+    list->setTextElideMode(Qt::ElideMiddle);
+    list->viewport()->installEventFilter(this);
+}
+
+bool ReportList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree()->viewport() && event->type() == QEvent::Resize) {
+        scheduleFit();
+    }
+    return Control::eventFilter(watched, event);
+}
+
+void ReportList::scheduleFit() {
+    if (!fitPending_) {
+        fitPending_ = true;
+        QTimer::singleShot(0, this, [this] { fitColumns(); });
+    }
+}
+
+void ReportList::fitColumns() {
+    fitPending_ = false;
+    QTreeWidget* list = tree();
+    const int count = columnCount();
+    if (count == 0) {
+        return;
+    }
+    // Room inside the frame and beside a vertical scroll bar: when the bar comes or goes, the
+    // viewport's resize fits the columns again.
+    const int room = list->viewport()->width();
+    std::vector<int> needed(static_cast<std::size_t>(count));
+    std::vector<int> widths(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        needed[k] = std::max(list->header()->sectionSizeHint(i),
+                             static_cast<const QAbstractItemView*>(list)->sizeHintForColumn(i));
+        widths[k] = std::max(needed[k], designWidths_[k]);
+    }
+    int total = std::accumulate(widths.begin(), widths.end(), 0);
+    // Too wide: give back what the columns have beyond their needs, the widest surplus first.
+    while (total > room) {
+        std::size_t most = 0;
+        for (std::size_t k = 1; k < widths.size(); ++k) {
+            if (widths[k] - needed[k] > widths[most] - needed[most]) {
+                most = k;
+            }
+        }
+        const int surplus = widths[most] - needed[most];
+        if (surplus <= 0) {
+            break;
+        }
+        const int take = std::min(surplus, total - room);
+        widths[most] -= take;
+        total -= take;
+    }
+    // Still too wide: the last column shrinks to what is left (its texts are shortened).
+    if (total > room) {
+        const int others = total - widths.back();
+        widths.back() = std::max(list->header()->sectionSizeHint(count - 1), room - others);
+    } else {
+        widths.back() += room - total;
+    }
+    for (int i = 0; i < count; ++i) {
+        list->setColumnWidth(i, widths[static_cast<std::size_t>(i)]);
     }
 }
 
@@ -39,6 +108,7 @@ int ReportList::columnCount() const {
 
 int ReportList::addRow() {
     tree()->addTopLevelItem(new QTreeWidgetItem());
+    scheduleFit();
     return rowCount() - 1;
 }
 
@@ -54,11 +124,14 @@ void ReportList::setCell(int row, int column, const Text& text) {
     QTreeWidgetItem* item = tree()->topLevelItem(row);
     if (item && column >= 0 && column < columnCount()) {
         item->setText(column, toQString(text));
+        item->setToolTip(column, item->text(column));
+        scheduleFit();
     }
 }
 
 void ReportList::deleteAllRows() {
     tree()->clear();
+    scheduleFit();
 }
 
 namespace {

@@ -1,5 +1,9 @@
 #pragma once
 // Report list: rows of text cells under titled columns. Rows and columns are 0-based.
+// The columns fit the list's width: each gets at least its design width where there is room,
+// never less than its title and texts need while they fit, and the last takes what is left, so
+// that no sideways scroll bar appears in the normal case. A text still too long for its column
+// is shortened in the middle and shown whole as the cell's tooltip.
 
 #include <utility>
 #include <vector>
@@ -35,6 +39,17 @@ class ReportList : public Control {
     void setRowTone(int row, Tone tone);
     Tone rowTone(int row) const;
     QTreeWidget* tree() const;
+    // Fits the columns now (it also happens by itself after changes and resizes).
+    void fitColumns();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void scheduleFit();
+
+    std::vector<int> designWidths_;
+    bool fitPending_ = false;
 };
 
 }  // namespace exambell

@@ -47,9 +47,14 @@ ChartFields SeatingWindowAdapter::chartFields() const {
 }
 
 ImportFields SeatingWindowAdapter::importFields() const {
+    std::optional<char32_t> lost = window_.classNameEdit->nonGbkCharacter();
+    if (!lost) {
+        lost = window_.rosterEdit->nonGbkCharacter();
+    }
     return {.className = window_.classNameEdit->text(),
             .separator = window_.separatorBox->text(),
-            .roster = window_.rosterEdit->text()};
+            .roster = window_.rosterEdit->text(),
+            .lostCharacter = lost};
 }
 
 void SeatingWindowAdapter::setCount(const Text& count) {

@@ -36,6 +36,7 @@ void AppFixture::makeDefaultRecordings() {
 void AppFixture::start() {
     Platform platform;
     platform.programDir = folder.text();
+    platform.settingsDir = settingsDir;
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = &audio;

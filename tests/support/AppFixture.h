@@ -60,6 +60,8 @@ class AppFixture : public ::testing::Test {
     };
 
     TempFolder folder;
+    // Where config.ini lives when set (an installed program's per-user folder); empty: folder.
+    Text settingsDir;
     FakeDialogs dialogs;
     FakeClock clock;
     FakeAudioOutput audio{clock};

@@ -102,5 +102,17 @@ TEST(Paths, FileNamePartIsAfterTheLastSeparator) {
     EXPECT_EQ(fileNamePart("/tmp/"), "");
 }
 
+TEST(Encoding, FindsTheFirstCharacterGbkLacks) {
+    EXPECT_EQ(firstNonGbkCharacter(u"考铃 ExamBell ?"), std::nullopt);
+    EXPECT_EQ(firstNonGbkCharacter(u""), std::nullopt);
+    EXPECT_EQ(firstNonGbkCharacter(u"张三，䶮李四"), U'\u4DAE');
+    EXPECT_EQ(firstNonGbkCharacter(u"a?\U00020000b"), U'\U00020000');
+    EXPECT_EQ(firstNonGbkCharacter(u"Zoë"), U'\u00EB');
+    EXPECT_EQ(firstNonGbkCharacter(std::u16string(u"a") + char16_t(0xDC00)), U'\xDC00');
+    EXPECT_EQ(characterCode(U'\u4DAE'), "U+4DAE");
+    EXPECT_EQ(characterCode(U'\U00020000'), "U+20000");
+    EXPECT_EQ(gbkToUtf8(nonGbkSaveMessage(U'\u00EB')).substr(0, 12), "“U+00EB”");
+}
+
 }  // namespace
 }  // namespace exambell

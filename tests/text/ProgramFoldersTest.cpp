@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "tests/support/TempFolder.h"
+#include "text/ProgramFolders.h"
+
+namespace exambell {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kVoices(u8"语音文件库");
+
+class ProgramFoldersTest : public ::testing::Test {
+  protected:
+    test::TempFolder root;
+    fs::path config() const { return root.path() / "config"; }
+};
+
+TEST_F(ProgramFoldersTest, WritablePortableFolderKeepsEverythingBesideTheProgram) {
+    const fs::path bin = root.path() / "portable";
+    fs::create_directories(bin / kVoices);
+    const ProgramFolders folders = locateProgramFolders(bin, config().c_str(), "/home/x");
+    EXPECT_EQ(folders.data, bin);
+    EXPECT_EQ(folders.settings, bin);
+    EXPECT_FALSE(fs::exists(config()));
+}
+
+TEST_F(ProgramFoldersTest, InstalledProgramKeepsSettingsPerUser) {
+    const fs::path prefix = root.path() / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/exambell" / kVoices);
+    // Even where the user could write the program's folder (root), config.ini stays out of bin/.
+    const ProgramFolders folders = locateProgramFolders(prefix / "bin", config().c_str(), nullptr);
+    EXPECT_EQ(folders.data, prefix / "share/exambell");
+    EXPECT_EQ(folders.settings, config() / "exambell");
+    EXPECT_TRUE(fs::is_directory(config() / "exambell"));
+}
+
+TEST_F(ProgramFoldersTest, WithoutXdgConfigHomeTheHomeConfigFolderIsUsed) {
+    const fs::path prefix = root.path() / "opt";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/exambell" / kVoices);
+    const fs::path home = root.path() / "home";
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules say.
+    const ProgramFolders folders = locateProgramFolders(prefix / "bin", "relative", home.c_str());
+    EXPECT_EQ(folders.settings, home / ".config/exambell");
+    EXPECT_TRUE(fs::is_directory(home / ".config/exambell"));
+}
+
+TEST_F(ProgramFoldersTest, ReadOnlyPortableFolderKeepsDataButSettingsMove) {
+    const fs::path bin = root.path() / "cd";
+    fs::create_directories(bin / kVoices);
+    fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    fs::create_directories(config());
+    fs::permissions(root.path(), fs::perms::all);
+    fs::permissions(config(), fs::perms::all);
+    // Root writes anywhere: take an ordinary user's rights.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(seteuid(65534), 0);
+    }
+    const ProgramFolders folders = locateProgramFolders(bin, config().c_str(), nullptr);
+    if (asRoot) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    fs::permissions(bin, fs::perms::owner_all);
+    EXPECT_EQ(folders.data, bin);
+    EXPECT_EQ(folders.settings, config() / "exambell");
+    EXPECT_TRUE(fs::is_directory(config() / "exambell"));
+}
+
+TEST_F(ProgramFoldersTest, NoUsableUserFolderLeavesSettingsBesideTheProgram) {
+    const fs::path prefix = root.path() / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share/exambell" / kVoices);
+    const ProgramFolders folders = locateProgramFolders(prefix / "bin", nullptr, nullptr);
+    EXPECT_EQ(folders.data, prefix / "share/exambell");
+    EXPECT_EQ(folders.settings, prefix / "bin");
+}
+
+}  // namespace
+}  // namespace exambell
