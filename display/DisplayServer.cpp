@@ -1,0 +1,261 @@
+#include "display/DisplayServer.h"
+
+#include <httplib.h>
+
+#include <QFile>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace exambell {
+
+// httplib's own pool queues every accepted connection without bound. This one holds at most
+// `capacity` waiting connections; past that, enqueue (on the listening thread) waits for room,
+// so no more connections are accepted and the system's listen backlog takes the overflow.
+class BoundedWorkerPool : public httplib::TaskQueue {
+  public:
+    BoundedWorkerPool(int workers, int capacity) : capacity_(static_cast<std::size_t>(capacity)) {
+        for (int i = 0; i < workers; ++i) {
+            threads_.emplace_back([this] { work(); });
+        }
+    }
+    ~BoundedWorkerPool() override { shutdown(); }
+
+    void enqueue(std::function<void()> fn) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        roomFreed_.wait(lock, [this] { return jobs_.size() < capacity_ || stopping_; });
+        // Stopping: the job still runs, as it owns the connection's socket; with the server
+        // closed it only closes the socket.
+        jobs_.push_back(std::move(fn));
+        jobAdded_.notify_one();
+    }
+
+    void shutdown() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (shutDown_) {
+                return;
+            }
+            stopping_ = true;
+            shutDown_ = true;
+        }
+        jobAdded_.notify_all();
+        roomFreed_.notify_all();
+        for (std::thread& t : threads_) {
+            t.join();
+        }
+    }
+
+    // Lets a listening thread that waits for room go on, so that it sees the server stop.
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        roomFreed_.notify_all();
+    }
+
+  private:
+    void work() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                jobAdded_.wait(lock, [this] { return !jobs_.empty() || shutDown_; });
+                if (jobs_.empty()) {
+                    return;
+                }
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+                roomFreed_.notify_one();
+            }
+            job();
+        }
+    }
+
+    const std::size_t capacity_;
+    std::mutex mutex_;
+    std::condition_variable jobAdded_;
+    std::condition_variable roomFreed_;
+    std::deque<std::function<void()>> jobs_;
+    std::vector<std::thread> threads_;
+    bool stopping_ = false;
+    bool shutDown_ = false;
+};
+
+namespace {
+
+// httplib deletes its task queue when it stops listening; the pool itself stays with the
+// DisplayServer, so that stop() can reach it at any moment.
+class PoolHandle : public httplib::TaskQueue {
+  public:
+    explicit PoolHandle(BoundedWorkerPool& pool) : pool_(pool) {}
+    void enqueue(std::function<void()> fn) override { pool_.enqueue(std::move(fn)); }
+    void shutdown() override { pool_.shutdown(); }
+
+  private:
+    BoundedWorkerPool& pool_;
+};
+
+constexpr const char* kResourceFolder = ":/display/";
+
+struct PageFile {
+    const char* path;      // as requested
+    const char* resource;  // under kResourceFolder
+    const char* type;
+};
+constexpr PageFile kPageFiles[] = {
+    {"/", "index.html", "text/html; charset=utf-8"},
+    {"/index.html", "index.html", "text/html; charset=utf-8"},
+    {"/display.css", "display.css", "text/css; charset=utf-8"},
+    {"/display.js", "display.js", "text/javascript; charset=utf-8"},
+};
+
+void commonHeaders(httplib::Response& res) {
+    res.set_header("X-Content-Type-Options", "nosniff");
+    res.set_header("Referrer-Policy", "no-referrer");
+    // The page and its script come from here and nowhere else; it connects only back to here.
+    res.set_header("Content-Security-Policy",
+                   "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
+                   "img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'");
+}
+
+}  // namespace
+
+DisplayServer::DisplayServer() : DisplayServer(Limits{}) {}
+
+DisplayServer::DisplayServer(const Limits& limits) : limits_(limits) {
+    // Read once here, on the constructing thread: requests only ever read these copies.
+    for (const PageFile& f : kPageFiles) {
+        QFile file(QString::fromLatin1(kResourceFolder) + QString::fromLatin1(f.resource));
+        if (file.open(QIODevice::ReadOnly)) {
+            files_[f.path] = File{file.readAll(), f.type};
+        }
+    }
+}
+
+DisplayServer::~DisplayServer() {
+    stop();
+}
+
+bool DisplayServer::start(const std::string& address, int port) {
+    stop();
+    if (port < 0 || port > 65535) {
+        return false;
+    }
+    server_ = std::make_unique<httplib::Server>();
+    httplib::Server& s = *server_;
+    pool_ = std::make_unique<BoundedWorkerPool>(limits_.workers, limits_.queuedConnections);
+    s.new_task_queue = [this] { return new PoolHandle(*pool_); };
+    s.set_keep_alive_max_count(1);
+    s.set_keep_alive_timeout(limits_.firstByteSeconds);
+    const auto rw = std::chrono::milliseconds(limits_.readWriteMilliseconds);
+    s.set_read_timeout(rw);
+    s.set_write_timeout(rw);
+    s.set_payload_max_length(limits_.maxBodyBytes);
+    route();
+    const std::string host = address.empty() ? std::string("0.0.0.0") : address;
+    if (port == 0) {
+        port_ = s.bind_to_any_port(host);
+    } else {
+        port_ = s.bind_to_port(host, port) ? port : 0;
+    }
+    if (port_ <= 0) {
+        port_ = 0;
+        server_.reset();
+        pool_.reset();
+        return false;
+    }
+    running_ = true;
+    listener_ = std::thread([this] { server_->listen_after_bind(); });
+    return true;
+}
+
+void DisplayServer::stop() {
+    if (!server_) {
+        return;
+    }
+    pool_->release();
+    server_->stop();
+    if (listener_.joinable()) {
+        listener_.join();
+    }
+    pool_->shutdown();
+    server_.reset();
+    pool_.reset();
+    running_ = false;
+    port_ = 0;
+}
+
+void DisplayServer::publish(const DisplayState& state, std::int64_t serverMilliseconds) {
+    const auto at = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> lock(stateLock_);
+    state_ = state;
+    publishedMilliseconds_ = serverMilliseconds;
+    publishedAt_ = at;
+    published_ = true;
+}
+
+QByteArray DisplayServer::stateBody() {
+    DisplayState state;
+    std::int64_t serverMilliseconds = 0;
+    {
+        std::lock_guard<std::mutex> lock(stateLock_);
+        if (!published_) {
+            return {};
+        }
+        state = state_;
+        serverMilliseconds =
+            publishedMilliseconds_ + std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - publishedAt_)
+                                         .count();
+    }
+    return displayStateJson(state, serverMilliseconds);
+}
+
+void DisplayServer::route() {
+    httplib::Server& s = *server_;
+    // Anything but GET (and HEAD, which httplib answers from the GET handlers) is refused before
+    // a byte of its body is read.
+    s.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET" || req.method == "HEAD") {
+            return httplib::Server::HandlerResponse::Unhandled;
+        }
+        commonHeaders(res);
+        res.status = 405;
+        res.set_header("Allow", "GET, HEAD");
+        res.set_header("Connection", "close");
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    // One handler for every path: a path is served only when it is one of the page's own names,
+    // compared as decoded by httplib, so "/../", "%2e%2e" and the like simply are not found.
+    s.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+        commonHeaders(res);
+        if (req.path == "/state") {
+            const QByteArray body = stateBody();
+            if (body.isEmpty()) {
+                res.status = 503;
+                return;
+            }
+            res.set_header("Cache-Control", "no-store");
+            res.set_content(body.constData(), static_cast<std::size_t>(body.size()),
+                            "application/json; charset=utf-8");
+            ++answered_;
+            return;
+        }
+        auto it = files_.find(req.path);
+        if (it == files_.end()) {
+            res.status = 404;
+            return;
+        }
+        res.set_header("Cache-Control", "no-cache");
+        res.set_content(it->second.body.constData(), static_cast<std::size_t>(it->second.body.size()),
+                        it->second.type.c_str());
+        ++answered_;
+    });
+    s.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+        commonHeaders(res);
+        res.set_content(std::to_string(res.status), "text/plain; charset=utf-8");
+    });
+}
+
+}  // namespace exambell
