@@ -1,14 +1,27 @@
 #include "display/DisplayServer.h"
 
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <arpa/inet.h>
 #include <QFile>
+#include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <vector>
 
 namespace exambell {
+
+namespace {
+using Steady = std::chrono::steady_clock;
+// When the connection a worker is about to serve was accepted.
+thread_local Steady::time_point tAcceptedAt;
+}  // namespace
 
 // httplib's own pool queues every accepted connection without bound. This one holds at most
 // `capacity` waiting connections; past that, enqueue (on the listening thread) waits for room,
@@ -27,7 +40,7 @@ class BoundedWorkerPool : public httplib::TaskQueue {
         roomFreed_.wait(lock, [this] { return jobs_.size() < capacity_ || stopping_; });
         // Stopping: the job still runs, as it owns the connection's socket; with the server
         // closed it only closes the socket.
-        jobs_.push_back(std::move(fn));
+        jobs_.push_back(Job{std::move(fn), Steady::now()});
         jobAdded_.notify_one();
     }
 
@@ -57,7 +70,7 @@ class BoundedWorkerPool : public httplib::TaskQueue {
   private:
     void work() {
         for (;;) {
-            std::function<void()> job;
+            Job job;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 jobAdded_.wait(lock, [this] { return !jobs_.empty() || shutDown_; });
@@ -68,15 +81,21 @@ class BoundedWorkerPool : public httplib::TaskQueue {
                 jobs_.pop_front();
                 roomFreed_.notify_one();
             }
-            job();
+            tAcceptedAt = job.acceptedAt;
+            job.run();
         }
     }
+
+    struct Job {
+        std::function<void()> run;
+        Steady::time_point acceptedAt;
+    };
 
     const std::size_t capacity_;
     std::mutex mutex_;
     std::condition_variable jobAdded_;
     std::condition_variable roomFreed_;
-    std::deque<std::function<void()>> jobs_;
+    std::deque<Job> jobs_;
     std::vector<std::thread> threads_;
     bool stopping_ = false;
     bool shutDown_ = false;
@@ -94,6 +113,101 @@ class PoolHandle : public httplib::TaskQueue {
 
   private:
     BoundedWorkerPool& pool_;
+};
+
+// A connection's socket with every wait cut at the connection's deadline: a client that sends
+// its request slowly, or reads the answer slowly, loses the connection when the deadline passes
+// however steadily it trickles.
+class DeadlineStream : public httplib::Stream {
+  public:
+    DeadlineStream(int fd, Steady::time_point deadline, std::chrono::milliseconds ioTimeout,
+                   const std::atomic<bool>& stopping)
+        : fd_(fd), deadline_(deadline), ioTimeout_(ioTimeout), stopping_(stopping) {}
+
+    bool is_readable() const override { return buffered_ < filled_ || wait(POLLIN); }
+    bool is_writable() const override { return wait(POLLOUT); }
+
+    ssize_t read(char* ptr, size_t size) override {
+        if (buffered_ == filled_) {
+            if (!wait(POLLIN)) {
+                return -1;
+            }
+            const ssize_t n = ::recv(fd_, buffer_, sizeof buffer_, 0);
+            if (n <= 0) {
+                return n;
+            }
+            buffered_ = 0;
+            filled_ = static_cast<std::size_t>(n);
+        }
+        const std::size_t n = std::min(size, filled_ - buffered_);
+        std::memcpy(ptr, buffer_ + buffered_, n);
+        buffered_ += n;
+        return static_cast<ssize_t>(n);
+    }
+
+    ssize_t write(const char* ptr, size_t size) override {
+        if (!wait(POLLOUT)) {
+            return -1;
+        }
+        return ::send(fd_, ptr, size, MSG_NOSIGNAL);
+    }
+
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        address(::getpeername, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        address(::getsockname, ip, port);
+    }
+    int socket() const override { return fd_; }
+
+  private:
+    // Waits in short slices, so that a stopping server does not wait out its clients.
+    bool wait(short events) const {
+        const auto until = std::min(deadline_, Steady::now() + ioTimeout_);
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Steady::now());
+            if (left.count() <= 0 || stopping_) {
+                return false;
+            }
+            pollfd p{fd_, events, 0};
+            const int ready =
+                ::poll(&p, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 100)));
+            if (ready != 0) {
+                return ready > 0 && (p.revents & events);
+            }
+        }
+    }
+
+    template <typename Query>
+    void address(Query query, std::string& ip, int& port) const {
+        sockaddr_storage a{};
+        socklen_t length = sizeof a;
+        ip.clear();
+        port = 0;
+        if (query(fd_, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+            return;
+        }
+        char text[INET6_ADDRSTRLEN] = {};
+        if (a.ss_family == AF_INET) {
+            const auto* v4 = reinterpret_cast<const sockaddr_in*>(&a);
+            ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
+            port = ntohs(v4->sin_port);
+        } else if (a.ss_family == AF_INET6) {
+            const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&a);
+            ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
+            port = ntohs(v6->sin6_port);
+        }
+        ip = text;
+    }
+
+    int fd_;
+    Steady::time_point deadline_;
+    std::chrono::milliseconds ioTimeout_;
+    const std::atomic<bool>& stopping_;
+    char buffer_[4096];
+    std::size_t buffered_ = 0;
+    std::size_t filled_ = 0;
 };
 
 constexpr const char* kResourceFolder = ":/display/";
@@ -121,6 +235,48 @@ void commonHeaders(httplib::Response& res) {
 
 }  // namespace
 
+// httplib's server with its connection handling replaced: one request per connection, the first
+// byte within a second of the accept (time spent queued counts, so a flood of idle connections
+// drains at once), and the whole request and answer within a deadline.
+class GuardedHttpServer : public httplib::Server {
+  public:
+    explicit GuardedHttpServer(const DisplayServer::Limits& limits) : limits_(limits) {
+        // SO_REUSEADDR only: httplib's default also sets SO_REUSEPORT, with which a second
+        // program could bind the same port and take half of the connections.
+        set_socket_options([](int sock) {
+            int yes = 1;
+            ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+    }
+
+  private:
+    bool process_and_close_socket(int sock) override {
+        const Steady::time_point accepted = tAcceptedAt;
+        const auto firstByteBy =
+            accepted + std::chrono::milliseconds(limits_.firstByteMilliseconds);
+        const auto wait =
+            std::chrono::duration_cast<std::chrono::milliseconds>(firstByteBy - Steady::now());
+        pollfd p{sock, POLLIN, 0};
+        bool ok = false;
+        if (svr_sock_ != INVALID_SOCKET &&
+            ::poll(&p, 1, static_cast<int>(std::max<std::int64_t>(wait.count(), 0))) > 0) {
+            DeadlineStream stream(
+                sock, accepted + std::chrono::milliseconds(limits_.requestMilliseconds),
+                std::chrono::milliseconds(limits_.readWriteMilliseconds), stopping_);
+            bool closed = false;
+            ok = process_request(stream, true, closed, nullptr);
+        }
+        ::shutdown(sock, SHUT_RDWR);
+        ::close(sock);
+        return ok;
+    }
+
+    const DisplayServer::Limits limits_;
+
+  public:
+    std::atomic<bool> stopping_{false};
+};
+
 DisplayServer::DisplayServer() : DisplayServer(Limits{}) {}
 
 DisplayServer::DisplayServer(const Limits& limits) : limits_(limits) {
@@ -142,15 +298,10 @@ bool DisplayServer::start(const std::string& address, int port) {
     if (port < 0 || port > 65535) {
         return false;
     }
-    server_ = std::make_unique<httplib::Server>();
+    server_ = std::make_unique<GuardedHttpServer>(limits_);
     httplib::Server& s = *server_;
     pool_ = std::make_unique<BoundedWorkerPool>(limits_.workers, limits_.queuedConnections);
     s.new_task_queue = [this] { return new PoolHandle(*pool_); };
-    s.set_keep_alive_max_count(1);
-    s.set_keep_alive_timeout(limits_.firstByteSeconds);
-    const auto rw = std::chrono::milliseconds(limits_.readWriteMilliseconds);
-    s.set_read_timeout(rw);
-    s.set_write_timeout(rw);
     s.set_payload_max_length(limits_.maxBodyBytes);
     route();
     const std::string host = address.empty() ? std::string("0.0.0.0") : address;
@@ -175,6 +326,7 @@ void DisplayServer::stop() {
         return;
     }
     pool_->release();
+    static_cast<GuardedHttpServer&>(*server_).stopping_ = true;
     server_->stop();
     if (listener_.joinable()) {
         listener_.join();
@@ -248,8 +400,8 @@ void DisplayServer::route() {
             return;
         }
         res.set_header("Cache-Control", "no-cache");
-        res.set_content(it->second.body.constData(), static_cast<std::size_t>(it->second.body.size()),
-                        it->second.type.c_str());
+        res.set_content(it->second.body.constData(),
+                        static_cast<std::size_t>(it->second.body.size()), it->second.type.c_str());
         ++answered_;
     });
     s.set_error_handler([](const httplib::Request&, httplib::Response& res) {

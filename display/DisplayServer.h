@@ -9,8 +9,8 @@
 //
 // Limits against hostile or broken clients: a fixed number of workers and a bounded queue of
 // accepted connections (beyond it the listening thread stops accepting and the system's backlog
-// refuses), one request per connection, a second to send the first byte, two seconds per read
-// or write, 8 KiB per request line and header line (the library's own limit), no body.
+// refuses), one request per connection, a second from the accept to the first byte, five to the
+// end of the answer, 8 KiB per request line and header line (the library's own limit), no body.
 
 #include <QByteArray>
 #include <atomic>
@@ -31,13 +31,18 @@ class Server;
 namespace exambell {
 
 class BoundedWorkerPool;
+class GuardedHttpServer;
 
 class DisplayServer {
   public:
     struct Limits {
         int workers = 16;
         int queuedConnections = 256;
-        int firstByteSeconds = 1;
+        // From the accept (time queued included) to the request's first byte.
+        int firstByteMilliseconds = 1000;
+        // From the accept to the last byte of the answer.
+        int requestMilliseconds = 5000;
+        // Longest wait for one read or write.
         int readWriteMilliseconds = 2000;
         std::size_t maxBodyBytes = 0;
     };

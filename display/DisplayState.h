@@ -55,7 +55,7 @@ struct DisplayState {
     Text end;        // "HH:MM"
     // Seconds until the start (before it) or until the end (during it); 0 otherwise.
     std::int64_t remainingSeconds = 0;
-    Text remaining;  // remainingSeconds as "HH:MM:SS"
+    Text remaining;            // remainingSeconds as "HH:MM:SS"
     bool lastStretch = false;  // during the exam, at most kLastStretchSeconds left
 
     // Every exam placed on the day, in the order given.

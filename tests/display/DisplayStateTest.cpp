@@ -165,8 +165,7 @@ TEST(DisplayState, NoExamsAndBadStarts) {
     EXPECT_TRUE(s.exams.empty());
     EXPECT_EQ(displayStartMinutes("9:05"), 545);
     // Absurd durations and shifts are clamped, not overflowed.
-    const std::vector<DisplayExam> huge = {
-        DisplayExam{"x", "09:00", INT64_MAX, INT64_MIN}};
+    const std::vector<DisplayExam> huge = {DisplayExam{"x", "09:00", INT64_MAX, INT64_MIN}};
     EXPECT_NO_FATAL_FAILURE(computeDisplayState(huge, clock.now()));
 }
 
