@@ -136,7 +136,8 @@ function render() {
     setText("status", "正在连接考务办公室的电脑……");
     return;
   }
-  const now = serverNow();
+  // Whole seconds, as the office program counts: the clock and the time left always add up.
+  const now = Math.floor(serverNow() / 1000) * 1000;
   const d = new Date(now);
   setText("date", `${d.getUTCFullYear()}年${two(d.getUTCMonth() + 1)}月${two(d.getUTCDate())}日`);
   setText("weekday", WEEKDAYS[d.getUTCDay()]);
