@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/DisplayBinder.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
@@ -63,10 +64,14 @@ Application::Application(const Platform& platform)
                           [this](int cue) { cueAudio_->playCue(cue); }});
     }
     bindMainWindow();
+    display_ =
+        std::make_unique<DisplayBinder>(*main_, *platform_.clock, settings_->configPath(),
+                                        displayHooks([this] { return run_.get(); }, *settings_));
 }
 
 Application::~Application() {
-    // The tick and the cue rows go before the window they work on.
+    // The clock, the tick and the cue rows go before the window they work on.
+    display_.reset();
     run_.reset();
     cueAudio_.reset();
 }
@@ -110,6 +115,7 @@ void Application::startUp() {
     for (int n = 1; n <= kExamCount; ++n) {
         applyExamVisibility(n);
     }
+    display_->applyConfig();
 }
 
 void Application::applyExamVisibility(int n) {

@@ -14,6 +14,7 @@ class AudioOutput;
 class Clock;
 class CueAudio;
 class Dialogs;
+class DisplayBinder;
 class ExamFieldChecks;
 class ImportWindow;
 class MainWindow;
@@ -45,6 +46,7 @@ class Application {
     MainWindow& mainWindow() { return *main_; }
     SettingsFile& settings() { return *settings_; }
     RunController& runController() { return *run_; }
+    DisplayBinder& displayBinder() { return *display_; }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -74,6 +76,7 @@ class Application {
     std::unique_ptr<CueAudio> cueAudio_;
     std::unique_ptr<RunController> run_;
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;  // destroyed before the window
+    std::unique_ptr<DisplayBinder> display_;            // the exam-room clock
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

@@ -254,12 +254,8 @@ class GuardedHttpServer : public httplib::Server {
         const Steady::time_point accepted = tAcceptedAt;
         const auto firstByteBy =
             accepted + std::chrono::milliseconds(limits_.firstByteMilliseconds);
-        const auto wait =
-            std::chrono::duration_cast<std::chrono::milliseconds>(firstByteBy - Steady::now());
-        pollfd p{sock, POLLIN, 0};
         bool ok = false;
-        if (svr_sock_ != INVALID_SOCKET &&
-            ::poll(&p, 1, static_cast<int>(std::max<std::int64_t>(wait.count(), 0))) > 0) {
+        if (firstByte(sock, firstByteBy)) {
             DeadlineStream stream(
                 sock, accepted + std::chrono::milliseconds(limits_.requestMilliseconds),
                 std::chrono::milliseconds(limits_.readWriteMilliseconds), stopping_);
@@ -269,6 +265,27 @@ class GuardedHttpServer : public httplib::Server {
         ::shutdown(sock, SHUT_RDWR);
         ::close(sock);
         return ok;
+    }
+
+    // Whether the client sent something by the given moment; waits in short slices, so that a
+    // stopping server does not wait for idle clients.
+    bool firstByte(int sock, Steady::time_point by) const {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(by - Steady::now());
+            if (stopping_ || svr_sock_ == INVALID_SOCKET) {
+                return false;
+            }
+            pollfd p{sock, POLLIN, 0};
+            const int ready = ::poll(
+                &p, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 100)));
+            if (ready != 0) {
+                return ready > 0;
+            }
+            if (left.count() <= 0) {
+                return false;
+            }
+        }
     }
 
     const DisplayServer::Limits limits_;

@@ -204,6 +204,7 @@ Text RunController::buildSchedule() {
     }
     const LocalTime now = clock_.now();
     scheduleSecond_ = localEpochSeconds(now);
+    runExams_ = exams;
     return exambell::buildSchedule(exams, cues, now.hour * 60 + now.minute);
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "runner/CueSchedule.h"
 #include "runner/CueScheduler.h"
 #include "runner/SecondTicker.h"
 #include "ui/MainWindow.h"
@@ -65,6 +66,8 @@ class RunController : public QObject {
     const CueScheduler& scheduler() const { return scheduler_; }
     // True from the moment the pending cues are built until the pause sequence begins.
     bool scheduleActive() const { return active_; }
+    // The exams as the last start read them from the window (its schedule stands on them).
+    const ExamSettings& runExams() const { return runExams_; }
 
   private:
     void startRequest();
@@ -80,6 +83,7 @@ class RunController : public QObject {
     RunOperations operations_;
     CueScheduler scheduler_;
     SecondTicker ticker_;
+    ExamSettings runExams_;
     std::int64_t scheduleSecond_ = 0;  // local second at which the schedule was read
     bool active_ = false;
     bool inToggle_ = false;

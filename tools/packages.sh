@@ -11,6 +11,7 @@ BUILD_PACKAGES=(
     libcurl4-openssl-dev ca-certificates
     libpcre2-dev libpng-dev libjpeg-dev zlib1g-dev
     libxlsxwriter-dev
+    libqrencode-dev libcpp-httplib-dev
     fonts-noto-cjk
     xdg-utils
 )
@@ -21,7 +22,8 @@ RUN_PACKAGES=(
 # Only for the tests and benchmarks.
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    libcpp-httplib-dev libssl-dev openssl
+    libssl-dev openssl
+    chromium
     unzip
 )
 # Only to remake the default recordings in data/ (tools/make-recordings.sh).

@@ -133,6 +133,8 @@ MainWindow::MainWindow(QWidget* owner)
     clockFont.setPixelSize(32);
     clockLabel->widget()->setFont(clockFont);
     clockLabel->setVisible(false);
+    displayButton = new Button(this, gbk("考场时钟按钮"), gbk("考场时钟"));
+    displayButton->setGeometry(392, 462, 56, 30);
 
     // The reminder list on the right.
     reminderHeading = new TransparentLabel(this, gbk("透明标签5"), gbk("提醒列表"));
