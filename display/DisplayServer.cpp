@@ -277,8 +277,8 @@ class GuardedHttpServer : public httplib::Server {
                 return false;
             }
             pollfd p{sock, POLLIN, 0};
-            const int ready = ::poll(
-                &p, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 100)));
+            const int ready =
+                ::poll(&p, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 100)));
             if (ready != 0) {
                 return ready > 0;
             }
@@ -291,6 +291,15 @@ class GuardedHttpServer : public httplib::Server {
     const DisplayServer::Limits limits_;
 
   public:
+    // httplib listens with a backlog of 5: a burst of classrooms connecting at the same moment
+    // would see SYNs dropped and retried a second later. Listening again widens it.
+    void widenBacklog(int backlog) {
+        const int sock = svr_sock_;
+        if (sock != INVALID_SOCKET) {
+            ::listen(sock, backlog);
+        }
+    }
+
     std::atomic<bool> stopping_{false};
 };
 
@@ -320,6 +329,9 @@ bool DisplayServer::start(const std::string& address, int port) {
     pool_ = std::make_unique<BoundedWorkerPool>(limits_.workers, limits_.queuedConnections);
     s.new_task_queue = [this] { return new PoolHandle(*pool_); };
     s.set_payload_max_length(limits_.maxBodyBytes);
+    // The listening thread's wait between connections. httplib's default on Linux is zero: the
+    // thread would spin on a whole core while the page is served.
+    s.set_idle_interval(0, 100000);
     route();
     const std::string host = address.empty() ? std::string("0.0.0.0") : address;
     if (port == 0) {
@@ -333,6 +345,7 @@ bool DisplayServer::start(const std::string& address, int port) {
         pool_.reset();
         return false;
     }
+    static_cast<GuardedHttpServer&>(s).widenBacklog(limits_.queuedConnections);
     running_ = true;
     listener_ = std::thread([this] { server_->listen_after_bind(); });
     return true;
