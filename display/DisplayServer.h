@@ -31,7 +31,6 @@ class Server;
 namespace exambell {
 
 class BoundedWorkerPool;
-class GuardedHttpServer;
 
 class DisplayServer {
   public:
