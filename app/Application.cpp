@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/DisplayBinder.h"
 #include "app/ImportWindowBinder.h"
 #include "app/MainWindowBinder.h"
 #include "app/RunSafeguards.h"
@@ -98,10 +99,15 @@ Application::Application(const Platform& platform)
         run_->pauseRun();
         return true;
     });
+    display_ =
+        std::make_unique<DisplayBinder>(*main_, *platform_.clock, settings_->configPath(),
+                                        displayHooks([this] { return run_.get(); }, *settings_));
 }
 
 Application::~Application() {
     platform_.audio->setReportHandler({});
+    // The exam-room clock follows the run: it goes first.
+    display_.reset();
 }
 
 void Application::playDueCue(int cue) {
@@ -156,6 +162,7 @@ void Application::startUp() {
     for (int n = 1; n <= kExamCount; ++n) {
         applyExamVisibility(n);
     }
+    display_->applyConfig();
 }
 
 void Application::applyExamVisibility(int n) {

@@ -17,6 +17,7 @@ class Clock;
 class ClockSync;
 class CueAudio;
 class Dialogs;
+class DisplayBinder;
 class ExamFieldChecks;
 class ImportWindow;
 class Inhibitor;
@@ -58,6 +59,7 @@ class Application {
     MainWindow& mainWindow() { return *main_; }
     SettingsFile& settings() { return *settings_; }
     RunController& runController() { return *run_; }
+    DisplayBinder& displayBinder() { return *display_; }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -99,6 +101,7 @@ class Application {
     std::unique_ptr<ExamFieldChecks> examFieldChecks_;
     std::unique_ptr<VoiceDownloadButton> download_;
     std::unique_ptr<MainWindowBinder> binder_;
+    std::unique_ptr<DisplayBinder> display_;  // the exam-room clock
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

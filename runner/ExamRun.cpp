@@ -397,4 +397,16 @@ const Text& ExamRun::editsWaitingText() {
     return text;
 }
 
+ExamSettings ExamRun::exams() const {
+    ExamSettings exams;
+    for (std::size_t i = 0; i < sittings_.size(); ++i) {
+        const Sitting& sitting = sittings_[i];
+        exams[i] = ExamSetting{.enabled = sitting.inRun,
+                               .subject = sitting.subject,
+                               .start = sitting.start,
+                               .duration = sitting.duration};
+    }
+    return exams;
+}
+
 }  // namespace exambell

@@ -68,6 +68,9 @@ class ExamRun {
     void reportPlayed(PlayId play, const LocalTime* startedAt = nullptr);
     void reportMissed(PlayId play, MissReason reason);
 
+    // The exams the run serves as it now stands: those enabled at the start, with the start a
+    // late start moved them to.
+    ExamSettings exams() const;
     // Whether exam N (1 .. 4) was enabled when the run started.
     bool inRun(int exam) const;
 

@@ -12,6 +12,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "runner/CueSchedule.h"
 #include "runner/CueScheduler.h"
 #include "runner/ExamRun.h"
 #include "runner/RunProgressPresenter.h"
@@ -79,6 +80,8 @@ class RunController {
     const PendingCues& pendingCues() const { return run_.scheduler().pendingCues(); }
     const CueScheduler& scheduler() const { return run_.scheduler(); }
     const ExamRun& examRun() const { return run_; }
+    // The exams the active run serves, a late start's move included.
+    ExamSettings runExams() const { return run_.exams(); }
 
     // Late start: moves the exam chosen in the late-start controls by the minutes typed there;
     // its start box and end label show the new times, the reminder list its new rows.

@@ -12,6 +12,7 @@ BUILD_PACKAGES=(
     libcurl4-openssl-dev ca-certificates
     libpcre2-dev libpng-dev libjpeg-dev zlib1g-dev
     libxlsxwriter-dev
+    libqrencode-dev libcpp-httplib-dev
     fonts-noto-cjk
     qt6-translations-l10n
     xdg-utils
@@ -23,8 +24,8 @@ RUN_PACKAGES=(
 # Only for the tests and benchmarks.
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    libcpp-httplib-dev libssl-dev openssl
-    dbus
+    libssl-dev openssl
+    dbus chromium
     unzip poppler-utils
     desktop-file-utils appstream
 )

@@ -127,6 +127,8 @@ MainWindow::MainWindow(QWidget* owner)
     QPalette warning = statusLabel->widget()->palette();
     warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
     statusLabel->widget()->setPalette(warning);
+    displayButton = new Button(this, gbk("考场时钟按钮"), gbk("考场时钟"));
+    displayButton->setGeometry(392, 462, 56, 30);
 
     // The reminder list on the right.
     reminderHeading = new TransparentLabel(this, gbk("透明标签5"), gbk("提醒列表"));

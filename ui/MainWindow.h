@@ -67,6 +67,9 @@ class MainWindow : public Window {
     Button* stopButton = nullptr;      // 停止播放按钮 "停止正在播放的音频"
     Button* downloadButton = nullptr;  // 下载语音按钮 "下载语音"
     Button* seatingButton = nullptr;   // 座位表生成按钮 "座位表生成"
+    // 考场时钟按钮 "考场时钟": opens the exam-room clock. Not of the original design: it sits in
+    // the corner right of the clock label, where no control of the design ever lies.
+    Button* displayButton = nullptr;
 
     ImageButton* runButton = nullptr;        // 开始运行按钮: toggle, 64 x 64, idle left 192
     TransparentLabel* clockLabel = nullptr;  // 当前时间标签: bold 32 px, hidden by the design

@@ -1,0 +1,251 @@
+#include "app/DisplayBinder.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+
+#include "runner/RunController.h"
+#include "settings/SettingsFile.h"
+#include "text/Encoding.h"
+#include "text/Paths.h"
+#include "ui/DisplaySetupWindow.h"
+#include "ui/DisplayWindow.h"
+#include "ui/MainWindow.h"
+
+namespace exambell {
+namespace {
+
+const Text& badPortText() {
+    static const Text text = utf8ToGbk("端口须为 1 到 65535 之间的数字");
+    return text;
+}
+const Text& cannotServeText() {
+    static const Text text =
+        utf8ToGbk("无法提供网页：该端口已被占用，或所设地址不属于本机。请换一个端口再试");
+    return text;
+}
+const Text& notRememberedText() {
+    static const Text text = utf8ToGbk("无法写入配置文件：下次启动时不会记住这项设置");
+    return text;
+}
+
+// This computer's address as another computer of the school's network reaches it: the first
+// IPv4 address of an interface that is up and not the loopback.
+QString networkAddress() {
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        const auto flags = i.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
+            (flags & QNetworkInterface::IsLoopBack)) {
+            continue;
+        }
+        for (const QNetworkAddressEntry& e : i.addressEntries()) {
+            if (e.ip().protocol() == QAbstractSocket::IPv4Protocol && !e.ip().isLoopback()) {
+                return e.ip().toString();
+            }
+        }
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+}  // namespace
+
+DisplayBinder::DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Hooks hooks)
+    : main_(main),
+      clock_(clock),
+      configPath_(std::move(configPath)),
+      hooks_(std::move(hooks)),
+      server_(std::make_unique<DisplayServer>()),
+      ticker_(clock, [this] { tick(); }) {
+    QObject::connect(main_.displayButton, &Button::clicked, main_.displayButton,
+                     [this] { openSetupWindow(); });
+}
+
+DisplayBinder::~DisplayBinder() {
+    ticker_.stop();
+    delete display_.data();
+    server_.reset();
+    for (std::thread& t : retiring_) {
+        t.join();
+    }
+}
+
+void DisplayBinder::applyConfig() {
+    config_ = readDisplayConfig(configPath_);
+    serverMessage_.clear();
+    if (config_.serve) {
+        startServer();
+    } else {
+        stopServer();
+    }
+    showServerInSetup();
+    updateTicker();
+}
+
+std::vector<DisplayExam> DisplayBinder::currentExams() const {
+    std::vector<DisplayExam> exams;
+    if (hooks_.runExams && hooks_.runExams(exams)) {
+        return exams;
+    }
+    for (int n = 1; n <= kExamCount; ++n) {
+        if (main_.examEnabled[n]->checked()) {
+            exams.push_back(DisplayExam{main_.examSubject[n]->text(), main_.examStart[n]->text(),
+                                        toInteger(main_.examDuration[n]->text()), 0});
+        }
+    }
+    return exams;
+}
+
+void DisplayBinder::tick() {
+    const LocalTime now = clock_.now();
+    const DisplayState state = computeDisplayState(currentExams(), now);
+    if (display_) {
+        display_->showState(state);
+    }
+    if (server_->running()) {
+        server_->publish(state, localEpochMilliseconds(now));
+    }
+}
+
+void DisplayBinder::openSetupWindow() {
+    if (setup_) {
+        setup_->refreshScreens();
+        setup_->raise();
+        setup_->activateWindow();
+        return;
+    }
+    setup_ = new DisplaySetupWindow(&main_);
+    setup_->setAttribute(Qt::WA_DeleteOnClose);
+    DisplaySetupWindow& w = *setup_;
+    QObject::connect(w.openButton, &Button::clicked, w.openButton, [this] { openDisplay(); });
+    QObject::connect(w.serveCheck, &CheckBox::clicked, w.serveCheck,
+                     [this] { setServing(setup_->serveCheck->checked()); });
+    showServerInSetup();
+    w.show();
+}
+
+void DisplayBinder::openDisplay() {
+    if (!display_) {
+        // A window of its own, not owned by the main window, so it can fill another screen.
+        display_ = new DisplayWindow(nullptr);
+        display_->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(display_, &DisplayWindow::closed, display_, [this] {
+            if (!server_->running()) {
+                ticker_.stop();
+            }
+        });
+    }
+    tick();
+    display_->openOn(setup_ ? setup_->chosenScreen() : nullptr);
+    updateTicker();
+}
+
+void DisplayBinder::setServing(bool on) {
+    serverMessage_.clear();
+    if (on) {
+        const int port = setup_ ? parsePort(setup_->portEdit->text()) : config_.port;
+        if (port == 0) {
+            serverMessage_ = badPortText();
+            showServerInSetup();
+            return;
+        }
+        config_.port = port;
+        config_.serve = startServer();
+    } else {
+        config_.serve = false;
+        stopServer();
+    }
+    if (serverMessage_.empty()) {
+        if (hooks_.prepareConfig) {
+            hooks_.prepareConfig();
+        }
+        if (!writeDisplayConfig(configPath_, config_)) {
+            serverMessage_ = notRememberedText();
+        }
+    }
+    showServerInSetup();
+    updateTicker();
+}
+
+bool DisplayBinder::startServer() {
+    const std::string address = config_.address == "0.0.0.0" ? std::string() : config_.address;
+    if (server_->running() && server_->port() == config_.port) {
+        return true;
+    }
+    stopServer();
+    if (!server_->start(address, config_.port)) {
+        serverMessage_ = cannotServeText();
+        return false;
+    }
+    // The page has a state to show from its first request on.
+    tick();
+    return true;
+}
+
+void DisplayBinder::stopServer() {
+    if (!server_->running()) {
+        return;
+    }
+    // Stopping waits for the workers to let go of their clients: not on the window's thread.
+    retiring_.emplace_back([old = std::move(server_)]() mutable { old.reset(); });
+    server_ = std::make_unique<DisplayServer>();
+}
+
+void DisplayBinder::updateTicker() {
+    if ((display_ && display_->isVisible()) || server_->running()) {
+        ticker_.start();
+    } else {
+        ticker_.stop();
+    }
+}
+
+std::string DisplayBinder::pageAddress() const {
+    if (!server_->running()) {
+        return {};
+    }
+    const QString host = config_.address.empty() || config_.address == "0.0.0.0"
+                             ? networkAddress()
+                             : QString::fromStdString(config_.address);
+    return QStringLiteral("http://%1:%2/").arg(host).arg(server_->port()).toStdString();
+}
+
+void DisplayBinder::showServerInSetup() {
+    if (!setup_) {
+        return;
+    }
+    setup_->serveCheck->setChecked(server_->running());
+    setup_->portEdit->setText(toText(config_.port));
+    setup_->showAddress(pageAddress());
+    setup_->showServerMessage(serverMessage_);
+}
+
+DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run,
+                                  SettingsFile& settings) {
+    DisplayBinder::Hooks hooks;
+    hooks.runExams = [run = std::move(run)](std::vector<DisplayExam>& exams) {
+        const RunController* controller = run();
+        if (!controller || !controller->examRun().active()) {
+            return false;
+        }
+        for (const ExamSetting& e : controller->runExams()) {
+            if (e.enabled) {
+                exams.push_back(DisplayExam{e.subject, e.start, toInteger(e.duration), 0});
+            }
+        }
+        return true;
+    };
+    hooks.prepareConfig = [&settings] {
+        if (!fileExists(settings.configPath())) {
+            settings.saveCueSettings();
+        }
+    };
+    return hooks;
+}
+
+DisplaySetupWindow* DisplayBinder::setupWindow() const {
+    return setup_.data();
+}
+
+DisplayWindow* DisplayBinder::displayWindow() const {
+    return display_.data();
+}
+
+}  // namespace exambell

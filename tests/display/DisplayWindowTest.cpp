@@ -1,0 +1,208 @@
+// The exam-room clock in the whole program: the new button in the main window, the setup window,
+// the full-screen clock on the driven clock, and the web page switched on and off from there.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/DisplayBinder.h"
+#include "app/DisplayConfig.h"
+#include "tests/support/AppFixture.h"
+#include "text/Encoding.h"
+#include "ui/DisplaySetupWindow.h"
+#include "ui/DisplayWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/QtText.h"
+
+namespace exambell::test {
+namespace {
+
+// A port nothing listens on right now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t length = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+std::string caption(TransparentLabel* label) {
+    return gbkToUtf8(label->caption());
+}
+
+class DisplayClock : public AppFixture {
+  protected:
+    void SetUp() override { clock.set(2026, 1, 2, 8, 0, 0, 400); }
+
+    DisplaySetupWindow& openSetup() {
+        main().displayButton->button()->click();
+        DisplaySetupWindow* setup = app->displayBinder().setupWindow();
+        EXPECT_TRUE(setup && setup->isVisible());
+        return *setup;
+    }
+    DisplayWindow& openClock() {
+        openSetup().openButton->button()->click();
+        DisplayWindow* display = app->displayBinder().displayWindow();
+        EXPECT_TRUE(display && display->isVisible());
+        return *display;
+    }
+};
+
+TEST_F(DisplayClock, TheNewButtonLiesWhereNoControlOfTheDesignEverIs) {
+    start();
+    MainWindow& w = main();
+    const QRect button = w.displayButton->widget()->geometry();
+    EXPECT_EQ(w.displayButton->widget()->objectName(), QString::fromUtf8("考场时钟按钮"));
+    EXPECT_EQ(gbkToUtf8(w.displayButton->caption()), "考场时钟");
+    // Inside the narrow window, beside the clock label and both places of the run button.
+    EXPECT_LE(button.right(), MainWindow::kNarrowWidth - 1);
+    EXPECT_LE(button.bottom(), MainWindow::kDesignHeight - 1);
+    QRect runIdle = w.runButton->widget()->geometry();
+    QRect runRunning = runIdle.translated(MainWindow::kRunButtonRunningLeft - runIdle.left(), 0);
+    for (const QRect& r :
+         {runIdle, runRunning, w.clockLabel->widget()->geometry(), w.picture->widget()->geometry(),
+          w.tipAuthor->widget()->geometry(), w.examGroup->geometry(), w.cueGroup->geometry(),
+          w.saveButton->widget()->geometry(), w.seatingButton->widget()->geometry(),
+          w.reminderList->widget()->geometry()}) {
+        EXPECT_FALSE(button.intersects(r)) << r.x() << "," << r.y();
+    }
+}
+
+TEST_F(DisplayClock, FollowsTheEnabledExamsOnTheTickAndClosesWithEsc) {
+    start();  // first run: 数学 09:00 and 英语 13:00, 120 minutes each, enabled
+    DisplayWindow& d = openClock();
+    EXPECT_TRUE(d.isFullScreen());
+    EXPECT_EQ(caption(d.timeLabel), "08:00:00");
+    EXPECT_EQ(caption(d.dateLabel), "2026年01月02日  星期五");
+    EXPECT_EQ(caption(d.subjectLabel), "数学");
+    EXPECT_EQ(caption(d.timesLabel), "开考 09:00    结束 11:00");
+    EXPECT_EQ(caption(d.phaseLabel), "距开考");
+    EXPECT_EQ(caption(d.remainingLabel), "01:00:00");
+    clock.advance(1000);
+    EXPECT_EQ(caption(d.timeLabel), "08:00:01");
+    EXPECT_EQ(caption(d.remainingLabel), "00:59:59");
+    clock.advance((2 * 3600 + 45 * 60) * 1000 - 1000);  // 10:45:00
+    EXPECT_EQ(caption(d.phaseLabel), "考试中");
+    EXPECT_EQ(caption(d.remainingLabel), "00:15:00");
+    EXPECT_TRUE(d.lastStretchShown());
+    clock.advance(15 * 60 * 1000);  // 11:00: the next one
+    EXPECT_EQ(caption(d.subjectLabel), "英语");
+    EXPECT_FALSE(d.lastStretchShown());
+    // An exam switched off in the window leaves the clock at the next tick.
+    main().examEnabled[2]->button()->click();
+    clock.advance(1000);
+    EXPECT_EQ(caption(d.phaseLabel), "已结束");
+    EXPECT_EQ(caption(d.subjectLabel), "数学");
+
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&d, &esc);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->displayBinder().displayWindow(), nullptr);
+}
+
+TEST_F(DisplayClock, DuringARunFollowsTheExamsTheRunStartedWith) {
+    start();
+    DisplayWindow& d = openClock();
+    main().runButton->button()->click();
+    ASSERT_TRUE(main().runButton->checked());
+    // Edits after the start do not change the run, nor the clock.
+    main().examSubject[1]->setText(utf8ToGbk("改名"));
+    main().examStart[1]->setText("08:30");
+    clock.advance(1000);
+    EXPECT_EQ(caption(d.subjectLabel), "数学");
+    EXPECT_EQ(caption(d.timesLabel), "开考 09:00    结束 11:00");
+    // Paused: the window's exams again.
+    main().runButton->button()->click();
+    ASSERT_FALSE(main().runButton->checked());
+    clock.advance(1000);
+    EXPECT_EQ(caption(d.subjectLabel), "改名");
+}
+
+TEST_F(DisplayClock, TheWebPageIsSwitchedOnAndOffAndRemembered) {
+    start();
+    DisplaySetupWindow& s = openSetup();
+    EXPECT_FALSE(s.serveCheck->checked());  // off by default
+    EXPECT_FALSE(s.qrCode->visible());
+    const int port = freePort();
+    s.portEdit->setText(toText(port));
+    s.serveCheck->button()->click();
+    ASSERT_TRUE(app->displayBinder().server().running()) << caption(s.messageLabel);
+    EXPECT_NE(caption(s.addressLabel).find(":" + std::to_string(port) + "/"), std::string::npos);
+    EXPECT_TRUE(s.qrCode->visible());
+    EXPECT_TRUE(s.qrCode->hasPicture());
+    EXPECT_NE(configUtf8().find("[display]\r\nserve=1\r\nport=" + std::to_string(port)),
+              std::string::npos);
+    // The cue settings went into the new file first, as a save would have written them.
+    EXPECT_NE(configUtf8().find("[music_1]"), std::string::npos);
+
+    httplib::Client client("127.0.0.1", port);
+    auto r = client.Get("/state");
+    ASSERT_TRUE(r);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r->body)).object();
+    EXPECT_EQ(o[u"subject"].toString(), QString::fromUtf8("数学"));
+    EXPECT_EQ(o[u"phase"].toString(), u"before");
+
+    s.serveCheck->button()->click();
+    EXPECT_FALSE(app->displayBinder().server().running());
+    EXPECT_FALSE(s.qrCode->visible());
+    EXPECT_NE(configUtf8().find("serve=0"), std::string::npos);
+}
+
+TEST_F(DisplayClock, AConfigThatServesStartsThePageAndABadPortIsRefused) {
+    const int port = freePort();
+    writeConfig("[display]\r\nserve=1\r\nport=" + std::to_string(port) + "\r\n");
+    start();
+    EXPECT_TRUE(app->displayBinder().server().running());
+    EXPECT_EQ(app->displayBinder().server().port(), port);
+    EXPECT_EQ(readDisplayConfig(utf8ToGbk(folderUtf8() + "/config.ini")).port, port);
+
+    // A port that another program holds: a message, and the page stays off.
+    const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    const int taken = freePort();
+    a.sin_port = htons(static_cast<std::uint16_t>(taken));
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(holder, 1), 0);
+    DisplaySetupWindow& s = openSetup();
+    s.serveCheck->button()->click();  // off
+    s.portEdit->setText(toText(taken));
+    s.serveCheck->button()->click();  // on, at the taken port
+    EXPECT_FALSE(app->displayBinder().server().running());
+    EXPECT_FALSE(s.serveCheck->checked());
+    EXPECT_NE(caption(s.messageLabel).find("端口已被占用"), std::string::npos);
+    ::close(holder);
+    s.portEdit->setText("70000");
+    s.serveCheck->button()->click();
+    EXPECT_FALSE(app->displayBinder().server().running());
+    EXPECT_NE(caption(s.messageLabel).find("65535"), std::string::npos);
+}
+
+TEST(DisplayConfigFile, BadValuesReadAsTheDefaults) {
+    TempFolder folder;
+    const auto path = folder.write("config.ini", "[display]\r\nserve=yes\r\nport=99999\r\n");
+    const DisplayConfig c = readDisplayConfig(path.string());
+    EXPECT_FALSE(c.serve);
+    EXPECT_EQ(c.port, 8787);
+    EXPECT_EQ(parsePort("8080"), 8080);
+    EXPECT_EQ(parsePort("0"), 0);
+    EXPECT_EQ(parsePort("-1"), 0);
+    EXPECT_EQ(parsePort("80a"), 0);
+}
+
+}  // namespace
+}  // namespace exambell::test
