@@ -47,7 +47,7 @@ MissReason missReasonOf(PlayOutcome outcome) {
         case PlayOutcome::Undecodable:
             return MissReason::Undecodable;
         default:
-            return MissReason::NoDevice;
+            return MissReason::NoAudioDevice;
     }
 }
 
@@ -112,7 +112,11 @@ Application::~Application() {
 
 void Application::playDueCue(int cue) {
     // The row is marked by what the output says of the play: at once, or later by its report.
+    // A file gone since the start is said at once whatever the output makes of it.
     const ExamRun::PlayId play = run_->currentPlay();
+    if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
+        run_->reportMissed(play, MissReason::FileMissing);
+    }
     const PlayResult result = cueAudio_->playCue(cue);
     if (result.outcome == PlayOutcome::Started) {
         playsInFlight_[result.id] = play;

@@ -144,7 +144,8 @@ MainWindow::MainWindow(QWidget* owner)
 
     // Run progress and the late start, in the room the design leaves free.
     countdownLabel = new TransparentLabel(this, gbk("倒计时标签"), Text());
-    countdownLabel->setGeometry(92, 510, 356, 20);
+    // Below the clock text, inside the clock label's lower edge: the bottom strip holds 状态标签.
+    countdownLabel->setGeometry(92, 493, 296, 18);
     QFont countdownFont = countdownLabel->widget()->font();
     countdownFont.setBold(true);
     countdownFont.setPixelSize(14);
@@ -195,7 +196,7 @@ MainWindow::MainWindow(QWidget* owner)
     }
     for (Control* c :
          std::initializer_list<Control*>{saveButton, importButton, stopButton, downloadButton,
-                                         seatingButton, runButton, reminderList}) {
+                                         seatingButton, runButton, displayButton, reminderList}) {
         order.push_back(c->widget());
     }
     setVisualTabOrder(order);

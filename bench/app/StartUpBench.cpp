@@ -27,11 +27,11 @@
 #include <unistd.h>
 
 #include "app/Application.h"
-#include "net/QtUrlOpener.h"
+#include "ui/QtUrlOpener.h"
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
-#include "seating/DesktopWorkbookOpener.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"

@@ -135,9 +135,10 @@ int main(int argc, char** argv) {
     const Text tone = utf8ToGbk(writeTone().string());
 
     SdlAudioOutput audio;
+    audio.waitForDevice();
     Onsets onsets;
     gOnsets = &onsets;
-    if (audio.isOpen()) {
+    if (audio.isDeviceOpen()) {
         int rate = 0;
         int channels = 0;
         Uint16 format = 0;
@@ -271,7 +272,7 @@ int main(int argc, char** argv) {
     for (const auto& [kind, count] : failureKinds) {
         std::printf("  failures of kind %d: %d\n", kind, count);
     }
-    if (audio.isOpen()) {
+    if (audio.isDeviceOpen()) {
         Mix_SetPostMix(nullptr, nullptr);
     }
     server.stop();
