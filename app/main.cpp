@@ -13,15 +13,15 @@
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
-#include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "text/Paths.h"
 #include "text/ProgramFolders.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
-#include "ui/QtUrlOpener.h"
 #include "ui/QtTranslation.h"
+#include "ui/QtUrlOpener.h"
 #include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {

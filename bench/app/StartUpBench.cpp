@@ -27,15 +27,15 @@
 #include <unistd.h>
 
 #include "app/Application.h"
-#include "ui/QtUrlOpener.h"
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
-#include "ui/DesktopWorkbookOpener.h"
 #include "seating/XlsxSpreadsheet.h"
+#include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/QtText.h"
+#include "ui/QtUrlOpener.h"
 #include "ui/SystemClock.h"
 
 extern char** environ;

@@ -100,7 +100,8 @@ class RunWindow : public ::testing::Test {
                       clock,
                       dialogs,
                       audio,
-                      RunOperations{[this] { return cueFilesOk; }, [this] { return saved; },
+                      RunOperations{[this] { return cueFilesOk; },
+                                    [this] { return saved; },
                                     [this] {
                                         ++saves;
                                         saved = true;
