@@ -120,10 +120,10 @@ bool decodesAsWav(const Text& path) {
     if (source == nullptr) {
         return false;
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    const bool decoded = SDL_LoadWAV_RW(source, 1, &spec, &samples, &length) != nullptr;
+    const bool decoded = SDL_LoadWAV_RW(source, 1, &format, &samples, &length) != nullptr;
     SDL_FreeWAV(samples);
     return decoded && length > 0;
 }
