@@ -11,8 +11,7 @@ constexpr std::string_view kSetCookieColon = "Set-Cookie:";
 constexpr std::string_view kLocation = "Location: ";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kCookieSeparator = "; ";
-constexpr std::string_view kWideBlank = "\xA1\xA1";  // GBK full-width space
-constexpr std::size_t kStatusStart = 9;              // after "HTTP/1.1 "
+constexpr std::size_t kStatusStart = 9;  // after "HTTP/1.1 "
 
 char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -89,15 +89,6 @@ constexpr std::size_t kBodyBytesPerPass = 256u << 10;
 // Redirects followed at most, as browsers do.
 constexpr long kMaxRedirects = 10;
 
-bool asciiEqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) {
-                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
-}
-
 bool contains(std::string_view text, std::string_view sought, bool ignoreCase = false) {
     return findText(text, sought, 1, ignoreCase) > 0;
 }
@@ -266,7 +257,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         }
     } else if (line.empty()) {
         t.headersComplete = true;
-    } else if (line.size() >= 9 && asciiEqualIgnoringCase(line.substr(0, 9), "location:")) {
+    } else if (line.size() >= 9 && sameIgnoringAsciiCase(line.substr(0, 9), "location:")) {
         t.hasLocation = true;
     }
     t.headers.append(line);

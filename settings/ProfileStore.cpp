@@ -26,29 +26,10 @@ bool isBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-unsigned char foldAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
 // Names compare like the Windows services compare them: ASCII letters without regard to case,
 // every other byte exactly. Only single-byte characters fold; "\xB0\x41" is not "\xB0\x61".
 bool sameName(std::string_view inFile, std::string_view sought) {
-    if (inFile.size() != sought.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < inFile.size();) {
-        std::size_t len = gbkCharLength(inFile, i);
-        if (len == 2) {
-            if (inFile.substr(i, 2) != sought.substr(i, 2)) {
-                return false;
-            }
-        } else if (foldAscii(static_cast<unsigned char>(inFile[i])) !=
-                   foldAscii(static_cast<unsigned char>(sought[i]))) {
-            return false;
-        }
-        i += len;
-    }
-    return true;
+    return sameIgnoringAsciiCase(inFile, sought);
 }
 
 // A text as the C-string services see it: it ends at the first NUL.
