@@ -13,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace exambell {
@@ -347,7 +348,16 @@ bool DisplayServer::start(const std::string& address, int port) {
     }
     static_cast<GuardedHttpServer&>(s).widenBacklog(limits_.queuedConnections);
     running_ = true;
-    listener_ = std::thread([this] { server_->listen_after_bind(); });
+    listenerEnded_ = false;
+    listener_ = std::thread([this] {
+        server_->listen_after_bind();
+        listenerEnded_ = true;
+    });
+    // httplib's stop() only reaches a listening loop that already runs: wait for it, so that a
+    // stop right after the start cannot miss it and leave the thread listening for good.
+    while (!server_->is_running() && !listenerEnded_) {
+        std::this_thread::yield();
+    }
     return true;
 }
 

@@ -80,6 +80,7 @@ class DisplayServer {
     std::map<std::string, File> files_;
     std::unique_ptr<httplib::Server> server_;
     std::thread listener_;
+    std::atomic<bool> listenerEnded_{false};
     std::unique_ptr<BoundedWorkerPool> pool_;
     std::atomic<bool> running_{false};
     int port_ = 0;

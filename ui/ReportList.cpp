@@ -30,11 +30,12 @@ ReportList::ReportList(QWidget* parent, const Text& designName, const std::vecto
     }
     list->header()->setStretchLastSection(false);
     list->setTextElideMode(Qt::ElideMiddle);
+    viewport_ = list->viewport();
     list->viewport()->installEventFilter(this);
 }
 
 bool ReportList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tree()->viewport() && event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::Resize && watched == viewport_) {
         scheduleFit();
     }
     return Control::eventFilter(watched, event);

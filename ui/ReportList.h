@@ -50,6 +50,9 @@ class ReportList : public Control {
 
     std::vector<int> designWidths_;
     bool fitPending_ = false;
+    // The list's viewport, whose resizes fit the columns. Compared by address only: the filter
+    // also sees the events of the list's destruction, when the list is no tree any more.
+    const QObject* viewport_ = nullptr;
 };
 
 }  // namespace exambell
