@@ -35,13 +35,13 @@ endfunction()
 
 # exambell_add_test(name [GUI] [DBUS] SOURCES ... LIBS ...)
 # GUI tests get a main that creates a QApplication on the offscreen platform; the others run
-# without one. A GUI test in a build without EXAMBELL_GUI is a mistake of its CMakeLists.txt.
+# without one. A build without EXAMBELL_GUI leaves the GUI tests out.
 # DBUS tests run on a private session bus of their own (dbus-run-session), also when CTest lists
 # their cases.
 function(exambell_add_test name)
     cmake_parse_arguments(T "GUI;DBUS" "" "SOURCES;LIBS" ${ARGN})
     if(T_GUI AND NOT EXAMBELL_GUI)
-        message(FATAL_ERROR "${name} needs EXAMBELL_GUI")
+        return()
     endif()
     add_executable(${name} ${T_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
