@@ -2,6 +2,8 @@
 // Typing as an operator would: key presses for ASCII, input-method commits for other characters
 // (QTest::keyClicks cannot send Chinese).
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QString>
@@ -20,6 +22,14 @@ inline void typeText(QWidget* target, const QString& text) {
             QApplication::sendEvent(target, &commit);
         }
     }
+}
+
+// Shows a window and waits until it is the active one, so that keys and focus reach it.
+template <typename W>
+void showActive(W& window) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
 }  // namespace exambell::test

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "tests/support/TypeText.h"
 #include "text/Encoding.h"
 #include "ui/MainWindow.h"
 #include "ui/SeatingWindow.h"
@@ -33,12 +34,7 @@ void commit(QWidget* target, const QString& text) {
     QApplication::sendEvent(target, &event);
 }
 
-template <typename W>
-void showActive(W& window) {
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-}
+using test::showActive;
 
 TEST(InputMethod, CommitKeepsTheWholeCharactersThatFit) {
     MainWindow w;

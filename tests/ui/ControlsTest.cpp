@@ -33,12 +33,7 @@ void type(QWidget* target, const QString& text) {
     test::typeText(target, text);
 }
 
-template <typename W>
-void showActive(W& window) {
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-}
+using test::showActive;
 
 TEST(EditBoxTyping, ExamBoxesStopAtFiveBytes) {
     MainWindow w;
