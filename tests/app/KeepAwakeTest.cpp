@@ -141,6 +141,42 @@ TEST_F(KeepAwake, InhibitAtTheStartUnInhibitAtThePauseAndAtTheAutomaticEnd) {
     EXPECT_EQ(gbkToUtf8(main().statusLabel->caption()), "");
 }
 
+TEST_F(KeepAwake, AShiftKeepsTheInhibitorAndTheMovedEndReleasesIt) {
+    offerServices();
+    startSaved();
+    clickRun();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dbusInhibitor.state() == InhibitState::Held; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 1; }));
+
+    // The last exam starts half an hour late: its end, the run's last cue, moves to 15:30.
+    MainWindow& w = main();
+    w.shiftExam->setCurrentIndex(w.shiftExam->count() - 1);
+    w.shiftMinutes->setText("30");
+    w.shiftButton->button()->click();
+    EXPECT_EQ(dbusInhibitor.state(), InhibitState::Held);
+    EXPECT_EQ(screenSaver.calls, QStringList{kInhibitCall});
+    EXPECT_FALSE(login.released(0));
+
+    clickRun();  // pause
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 2; }));
+    EXPECT_EQ(screenSaver.calls[1], QStringLiteral("UnInhibit 41"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(0); }));
+
+    // The restarted run takes the moved start from its box.
+    clickRun();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 2; }));
+    clock.advance((7 * 3600 + 1) * 1000);  // 15:00:01, the old end
+    EXPECT_TRUE(w.runButton->checked());
+    EXPECT_EQ(screenSaver.calls.size(), 3);
+    EXPECT_FALSE(login.released(1));
+    clock.advance(30 * 60 * 1000);  // 15:30:01: past the moved end, the run ends by itself
+    EXPECT_FALSE(w.runButton->checked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 4; }));
+    EXPECT_EQ(screenSaver.calls[3], QStringLiteral("UnInhibit 42"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(1); }));
+}
+
 TEST_F(KeepAwake, WithoutEitherServiceTheWindowSaysTheComputerMaySleep) {
     startSaved();
     clickRun();
