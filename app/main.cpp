@@ -16,6 +16,7 @@
 #include "seating/XlsxSpreadsheet.h"
 #include "text/Paths.h"
 #include "text/ProgramFolders.h"
+#include "ui/AfterFirstPaint.h"
 #include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
@@ -40,10 +41,11 @@ int main(int argc, char** argv) {
 
     exambell::QtDialogs dialogs;
     exambell::SystemClock clock;
-    // The device opens and the sound font loads on the output's own thread, while the window
-    // comes up.
+    // The device opens and the sound font loads on the output's own thread, once the window is
+    // up: on a machine of two cores that work would otherwise slow the window's start.
     exambell::SdlAudioOutput::Options audioOptions;
     audioOptions.clock = &clock;
+    audioOptions.startLater = true;
     exambell::SdlAudioOutput audio(audioOptions);
     exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
     exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     platform.inhibitor = &inhibitor;
     exambell::Application app(platform);
     app.startUp();
+    const exambell::AfterFirstPaint startAudio(app.mainWindow(), [&audio] { audio.start(); });
     app.mainWindow().show();
     return QApplication::exec();
 }

@@ -127,6 +127,7 @@ struct SdlAudioOutput::Impl {
     bool openWanted = false;
     bool closeWanted = false;
     bool quit = false;
+    bool startWanted = false;
     std::thread deviceThread;
 
     // Window thread only.
@@ -224,8 +225,14 @@ void SdlAudioOutput::Impl::startSdl() {
 }
 
 void SdlAudioOutput::Impl::runDeviceThread() {
-    startSdl();
     std::unique_lock lock(stateLock);
+    stateChanged.wait(lock, [this] { return quit || startWanted || !options.startLater; });
+    if (quit) {
+        return;
+    }
+    lock.unlock();
+    startSdl();
+    lock.lock();
     bool attempt = true;
     while (!quit) {
         if (attempt) {
@@ -709,6 +716,12 @@ bool SdlAudioOutput::isDeviceOpening() const {
 void SdlAudioOutput::retryDevice() {
     impl_->checkDevice();
     impl_->requestOpen();
+}
+
+void SdlAudioOutput::start() {
+    std::lock_guard lock(impl_->stateLock);
+    impl_->startWanted = true;
+    impl_->stateChanged.notify_all();
 }
 
 bool SdlAudioOutput::waitForDevice(int timeoutMilliseconds) const {

@@ -42,6 +42,9 @@ class SdlAudioOutput final : public AudioOutput {
         // The device to open; nullptr: the default output device through SDL (SdlMixerDevice).
         // Must outlive the output.
         MixerDevice* device = nullptr;
+        // Nothing is started (SDL, the device, the sound font) until start() is called: a
+        // program lets its first window come up before that work competes for the processor.
+        bool startLater = false;
     };
 
     SdlAudioOutput();
@@ -57,6 +60,10 @@ class SdlAudioOutput final : public AudioOutput {
     bool isDeviceOpen() const override;
     void retryDevice() override;
     bool isDeviceOpening() const override;
+
+    // Lets an output made with startLater start SDL, open its device and load the sound font on
+    // its own thread; does nothing after the first call or without startLater.
+    void start();
 
     // Blocks until the attempt to open a device under way has ended (at most timeoutMilliseconds);
     // returns isDeviceOpen(). For programs without an event loop (benchmarks).

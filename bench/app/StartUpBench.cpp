@@ -1,10 +1,12 @@
 // Start-up to a visible main window, side by side with the floor: a bare Qt window showing one
-// Chinese label. Each round starts both as fresh processes (this program again, in the role
-// --floor or --program), alternating which goes first; a child writes one line once its window
-// has painted for the first time, and the time from the spawn to that line is the figure. The
-// program role does what main.cpp does, with the real platform seams and the shipped data of the
-// build's bin folder. A third role waits for the audio device and the sound font before it makes
-// the window, as the program did while it opened them on the window's thread.
+// Chinese label, built as a program of its own that links Qt Widgets and nothing else
+// (StartUpFloor.cpp). Each round starts every role as a fresh process, rotating which goes
+// first; a child writes one line once its window has painted for the first time, and the time
+// from the spawn to that line is the figure. The program role does what main.cpp does, with the
+// real platform seams and the shipped data of the build's bin folder. Two more roles show where
+// the time goes: the floor's window made by this program (so loading the program's libraries,
+// which the floor does not need), and the program waiting for the audio device and the sound
+// font before it makes the window, as it did while it opened them on the window's thread.
 //
 // Usage: app_startup_bench [rounds (15)]      (QT_QPA_PLATFORM as set; offscreen without DISPLAY)
 #include <QApplication>
@@ -31,6 +33,7 @@
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
 #include "seating/XlsxSpreadsheet.h"
+#include "ui/AfterFirstPaint.h"
 #include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
@@ -93,6 +96,7 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     exambell::SystemClock clock;
     exambell::SdlAudioOutput::Options audioOptions;
     audioOptions.clock = &clock;
+    audioOptions.startLater = !deviceFirst;
     exambell::SdlAudioOutput audio(audioOptions);
     if (deviceFirst) {
         audio.waitForDevice();
@@ -119,13 +123,14 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     phase("startUp");
     FirstPaint paint;
     app.mainWindow().installEventFilter(&paint);
+    const exambell::AfterFirstPaint startAudio(app.mainWindow(), [&audio] { audio.start(); });
     app.mainWindow().show();
     phase("show");
     return QApplication::exec();
 }
 
-// Milliseconds from spawning `self role` to its line; negative on failure.
-double timeChild(const char* self, const char* role) {
+// Milliseconds from spawning `program role` to its line; negative on failure.
+double timeChild(const char* program, const char* role) {
     int out[2];
     if (pipe(out) != 0) {
         return -1;
@@ -134,10 +139,10 @@ double timeChild(const char* self, const char* role) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* args[] = {const_cast<char*>(self), const_cast<char*>(role), nullptr};
+    char* args[] = {const_cast<char*>(program), const_cast<char*>(role), nullptr};
     const auto start = SteadyClock::now();
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, self, &actions, nullptr, args, environ);
+    const int spawned = posix_spawn(&child, program, &actions, nullptr, args, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     if (spawned != 0) {
@@ -175,38 +180,44 @@ int main(int argc, char** argv) {
         return runProgram(argc, argv, true);
     }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    const std::vector<const char*> roles = {"--floor", "--program", "--device-first"};
+    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe");
+    const std::string selfPath = self.string();
+    const std::string floorPath = (self.parent_path() / "app_startup_floor").string();
+    struct Role {
+        const char* program;
+        const char* argument;
+        const char* title;
+    };
+    const std::vector<Role> roles = {
+        {floorPath.c_str(), "", "floor (bare window, label)"},
+        {selfPath.c_str(), "--program", "ExamBell main window"},
+        {selfPath.c_str(), "--floor", "  floor with ExamBell's libs"},
+        {selfPath.c_str(), "--device-first", "  ExamBell, device first"},
+    };
     std::vector<std::vector<double>> times(roles.size());
-    for (const char* role : roles) {
-        timeChild(self.c_str(), role);  // warms the file cache
+    for (const Role& role : roles) {
+        timeChild(role.program, role.argument);  // warms the file cache
     }
     for (int i = 0; i < rounds; ++i) {
-        // Each round starts with another role, so that none always follows the same one.
         for (std::size_t k = 0; k < roles.size(); ++k) {
             const std::size_t r = (k + static_cast<std::size_t>(i)) % roles.size();
-            const double ms = timeChild(self.c_str(), roles[r]);
+            const double ms = timeChild(roles[r].program, roles[r].argument);
             if (ms < 0) {
-                std::fprintf(stderr, "%s failed to show its window\n", roles[r]);
+                std::fprintf(stderr, "%s failed to show its window\n", roles[r].title);
                 return 1;
             }
             times[r].push_back(ms);
         }
     }
-    const std::vector<double>& floor = times[0];
-    const std::vector<double>& program = times[1];
     std::printf("start-up to a painted window, %d rounds, platform %s (ms)\n", rounds,
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
-    std::printf("%-28s %8s %8s %8s\n", "", "min", "median", "p90");
-    const auto row = [](const char* name, const std::vector<double>& v) {
-        std::printf("%-28s %8.1f %8.1f %8.1f\n", name, percentile(v, 0), percentile(v, 0.5),
-                    percentile(v, 0.9));
-    };
-    row("floor (bare window, label)", floor);
-    row("ExamBell main window", program);
-    row("  the same, device first", times[2]);
-    std::printf("ratio of medians to the floor: %.2f (goal: at most 1.30); device first: %.2f\n",
-                percentile(program, 0.5) / percentile(floor, 0.5),
-                percentile(times[2], 0.5) / percentile(floor, 0.5));
+    std::printf("%-30s %8s %8s %8s %8s\n", "", "min", "median", "p90", "ratio");
+    const double floor = percentile(times[0], 0.5);
+    for (std::size_t r = 0; r < roles.size(); ++r) {
+        const std::vector<double>& v = times[r];
+        std::printf("%-30s %8.1f %8.1f %8.1f %8.2f\n", roles[r].title, percentile(v, 0),
+                    percentile(v, 0.5), percentile(v, 0.9), percentile(v, 0.5) / floor);
+    }
+    std::printf("ratio: median to the floor's median (goal for the main window: at most 1.30)\n");
     return 0;
 }

@@ -47,10 +47,11 @@ class AudioDevice : public testing::Test {
   protected:
     AudioDevice() : capture(folder.path()) {}
 
-    void makeOutput() {
+    void makeOutput(bool startLater = false) {
         SdlAudioOutput::Options options;
         options.clock = &clock;
         options.device = &device;
+        options.startLater = startLater;
         output = std::make_unique<SdlAudioOutput>(options);
         output->setDeviceHandler([this](bool open) { states.push_back(open); });
         output->setReportHandler([this](const PlayReport& r) { reports.push_back(r); });
@@ -150,6 +151,26 @@ TEST_F(AudioDevice, WithoutADeviceAtStartARetryPlaysTheWaitingSound) {
     EXPECT_EQ(reports[0].id, play.id);
     EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
     EXPECT_EQ(states, (std::vector<bool>{false, true}));
+}
+
+TEST_F(AudioDevice, AnOutputStartedLaterOpensNothingBeforeItsStartThenPlaysWhatWaited) {
+    makeOutput(true);
+    const PlayResult play = output->playSoundFile(file("bell.wav", test::makeWav(0.2, 8000)));
+    EXPECT_NE(play.outcome, PlayOutcome::Started);
+    EXPECT_EQ(device.attempts, 0);
+    EXPECT_TRUE(states.empty());
+    output->start();
+    output->start();  // once is enough
+    ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
+    EXPECT_EQ(reports[0].id, play.id);
+    EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
+    EXPECT_EQ(device.attempts, 1);
+    EXPECT_EQ(states, std::vector<bool>{true});
+    // An output that never started ends at once.
+    output.reset();
+    makeOutput(true);
+    output.reset();
+    EXPECT_EQ(device.attempts, 1);
 }
 
 TEST_F(AudioDevice, AWaitingSoundGivesUpAfterItsTimeAndAStopDropsIt) {
