@@ -33,29 +33,75 @@ struct GbkTables {
             return;
         }
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-                if (!isGbkTrailByte(static_cast<unsigned char>(trail))) {
-                    continue;
-                }
-                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                unsigned char out[4];
-                char* inPtr = in;
-                std::size_t inLeft = 2;
-                char* outPtr = reinterpret_cast<char*>(out);
-                std::size_t outLeft = sizeof out;
-                const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-                if (rc == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != 2) {
-                    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-                    continue;
-                }
-                const auto unit = static_cast<char16_t>(out[0] | (out[1] << 8));
-                toUnicode[lead - 0x81][trail] = unit;
-                if (toGbk[unit] == 0) {
-                    toGbk[unit] = static_cast<std::uint16_t>(lead << 8 | trail);
-                }
-            }
+            fillLead(cd, lead);
         }
         iconv_close(cd);
+    }
+
+    // All pairs of one lead byte in as few iconv calls as the pairs that are no character allow:
+    // the tables are built while the program starts, and a call per pair cost milliseconds.
+    void fillLead(iconv_t cd, unsigned lead) {
+        std::array<char, 2 * 256> in{};
+        std::size_t pairs = 0;
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (isGbkTrailByte(static_cast<unsigned char>(trail))) {
+                in[2 * pairs] = static_cast<char>(lead);
+                in[2 * pairs + 1] = static_cast<char>(trail);
+                ++pairs;
+            }
+        }
+        std::size_t done = 0;  // pairs converted or skipped
+        while (done < pairs) {
+            std::array<unsigned char, 2 * 256> out{};
+            char* inPtr = in.data() + 2 * done;
+            std::size_t inLeft = 2 * (pairs - done);
+            char* outPtr = reinterpret_cast<char*>(out.data());
+            std::size_t outLeft = out.size();
+            const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            const std::size_t consumed = 2 * (pairs - done) - inLeft;
+            const std::size_t produced = out.size() - outLeft;
+            if (consumed % 2 != 0 || produced != consumed) {
+                // Not one UTF-16 unit per pair: take this lead byte's pairs one at a time.
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                fillOneByOne(cd, in.data() + 2 * done, pairs - done);
+                return;
+            }
+            for (std::size_t k = 0; k < consumed / 2; ++k) {
+                take(in[2 * (done + k)], in[2 * (done + k) + 1],
+                     static_cast<char16_t>(out[2 * k] | (out[2 * k + 1] << 8)));
+            }
+            done += consumed / 2;
+            if (rc == static_cast<std::size_t>(-1)) {
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                ++done;  // the pair that is no character
+            }
+        }
+    }
+
+    void fillOneByOne(iconv_t cd, const char* pairs, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k) {
+            char in[2] = {pairs[2 * k], pairs[2 * k + 1]};
+            unsigned char out[4];
+            char* inPtr = in;
+            std::size_t inLeft = 2;
+            char* outPtr = reinterpret_cast<char*>(out);
+            std::size_t outLeft = sizeof out;
+            const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            if (rc == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft != 2) {
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                continue;
+            }
+            take(in[0], in[1], static_cast<char16_t>(out[0] | (out[1] << 8)));
+        }
+    }
+
+    void take(char leadByte, char trailByte, char16_t unit) {
+        const auto lead = static_cast<unsigned char>(leadByte);
+        const auto trail = static_cast<unsigned char>(trailByte);
+        toUnicode[lead - 0x81][trail] = unit;
+        if (toGbk[unit] == 0) {
+            toGbk[unit] = static_cast<std::uint16_t>(lead << 8 | trail);
+        }
     }
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include "tests/support/EventGaps.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -49,6 +51,40 @@ TEST(Encoding, EveryGbkCharacterRoundTrips) {
     // The single byte 0x80 of code page 936 is the euro sign.
     EXPECT_EQ(gbkToUtf8("\x80"), "\xE2\x82\xAC");
     EXPECT_EQ(utf8ToGbk("\xE2\x82\xAC"), "\x80");
+}
+
+// The tables are built in batches; every pair must still read as glibc's converter reads it alone.
+TEST(Encoding, EveryPairReadsAsIconvReadsItAlone) {
+    iconv_t cd = iconv_open("UTF-16LE", "GBK");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int differences = 0;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) {
+                continue;
+            }
+            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            unsigned char out[4] = {};
+            char* inPtr = in;
+            std::size_t inLeft = 2;
+            char* outPtr = reinterpret_cast<char*>(out);
+            std::size_t outLeft = sizeof out;
+            const bool ok =
+                iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+                inLeft == 0 && outLeft == 2;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const std::u16string expected(
+                1, ok ? static_cast<char16_t>(out[0] | (out[1] << 8)) : u'\uFFFD');
+            const std::u16string read = gbkToUtf16(std::string_view(in, 2));
+            // A pair that is no character reads as U+FFFD for the lead byte, then the trail
+            // byte alone.
+            if (ok ? read != expected : read.empty() || read[0] != u'\uFFFD') {
+                ++differences;
+            }
+        }
+    }
+    iconv_close(cd);
+    EXPECT_EQ(differences, 0);
 }
 
 TEST(Encoding, Utf8ThatIsNotWellFormed) {
