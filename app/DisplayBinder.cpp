@@ -1,7 +1,9 @@
 #include "app/DisplayBinder.h"
 
-#include <QHostAddress>
-#include <QNetworkInterface>
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 
 #include "runner/RunController.h"
 #include "settings/SettingsFile.h"
@@ -31,17 +33,27 @@ const Text& notRememberedText() {
 // This computer's address as another computer of the school's network reaches it: the first
 // IPv4 address of an interface that is up and not the loopback.
 QString networkAddress() {
-    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
-        const auto flags = i.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
-            (flags & QNetworkInterface::IsLoopBack)) {
+    ifaddrs* all = nullptr;
+    if (getifaddrs(&all) != 0) {
+        return QStringLiteral("127.0.0.1");
+    }
+    QString found;
+    for (const ifaddrs* i = all; i != nullptr && found.isEmpty(); i = i->ifa_next) {
+        const unsigned flags = i->ifa_flags;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET || !(flags & IFF_UP) ||
+            !(flags & IFF_RUNNING) || (flags & IFF_LOOPBACK)) {
             continue;
         }
-        for (const QNetworkAddressEntry& e : i.addressEntries()) {
-            if (e.ip().protocol() == QAbstractSocket::IPv4Protocol && !e.ip().isLoopback()) {
-                return e.ip().toString();
-            }
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        char text[INET_ADDRSTRLEN] = {};
+        if ((ntohl(address.s_addr) >> 24) != 127 &&
+            inet_ntop(AF_INET, &address, text, sizeof text) != nullptr) {
+            found = QString::fromLatin1(text);
         }
+    }
+    freeifaddrs(all);
+    if (!found.isEmpty()) {
+        return found;
     }
     return QStringLiteral("127.0.0.1");
 }

@@ -1,6 +1,6 @@
 # Every outside library comes from Debian's packages (tools/packages.sh lists them).
 if(EXAMBELL_GUI)
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus Gui Network Widgets PrintSupport Test)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Core DBus Gui Widgets PrintSupport Test)
     find_package(PNG REQUIRED)
     find_package(JPEG REQUIRED)
 else()
