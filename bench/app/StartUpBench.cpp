@@ -12,9 +12,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QEvent>
-#include <QLabel>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +26,7 @@
 #include <unistd.h>
 
 #include "app/Application.h"
+#include "bench/app/FirstPaint.h"
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
@@ -57,33 +55,8 @@ void phase(const char* name) {
     }
 }
 
-// Writes the line and ends the process at once (what comes after the first paint is not timed).
-class FirstPaint : public QObject {
-  public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            QTimer::singleShot(0, [] {
-                phase("painted");
-                std::fputs("shown\n", stdout);
-                std::fflush(stdout);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    bool seen_ = false;
-};
-
-int runFloor(int argc, char** argv) {
-    QApplication qt(argc, argv);
-    QLabel label(QStringLiteral("考铃"));
-    FirstPaint paint;
-    label.installEventFilter(&paint);
-    label.show();
-    return QApplication::exec();
+void painted() {
+    phase("painted");
 }
 
 int runProgram(int argc, char** argv, bool deviceFirst) {
@@ -121,7 +94,7 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     phase("Application");
     app.startUp();
     phase("startUp");
-    FirstPaint paint;
+    exambell::bench::FirstPaint paint(painted);
     app.mainWindow().installEventFilter(&paint);
     const exambell::AfterFirstPaint startAudio(app.mainWindow(), [&audio] { audio.start(); });
     app.mainWindow().show();
@@ -171,7 +144,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     if (argc > 1 && std::strcmp(argv[1], "--floor") == 0) {
-        return runFloor(argc, argv);
+        return exambell::bench::runBareWindow(argc, argv);
     }
     if (argc > 1 && std::strcmp(argv[1], "--program") == 0) {
         return runProgram(argc, argv, false);

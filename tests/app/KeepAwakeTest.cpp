@@ -107,6 +107,19 @@ class KeepAwake : public AppFixture {
         dialogs.clear();
     }
     void clickRun() { main().runButton->button()->click(); }
+    // The n-th start (from 1): both services asked once more, the inhibitor held.
+    void startHolding(int n) {
+        clickRun();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 2 * n - 1; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == n; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dbusInhibitor.state() == InhibitState::Held; }));
+    }
+    // After the n-th start, the run paused or ended: both inhibitors of that start released.
+    void expectReleased(int n) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 2 * n; }));
+        EXPECT_EQ(screenSaver.calls[2 * n - 1], QStringLiteral("UnInhibit %1").arg(40 + n));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(n - 1); }));
+    }
 
     QDBusConnection desktop;
     FakeScreenSaver screenSaver;
@@ -117,36 +130,25 @@ class KeepAwake : public AppFixture {
 TEST_F(KeepAwake, InhibitAtTheStartUnInhibitAtThePauseAndAtTheAutomaticEnd) {
     offerServices();
     startSaved();
-    clickRun();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dbusInhibitor.state() == InhibitState::Held; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 1; }));
+    startHolding(1);
     EXPECT_EQ(screenSaver.calls, QStringList{kInhibitCall});
     EXPECT_EQ(login.calls, QStringList{kSleepCall});
     EXPECT_FALSE(login.released(0));
 
     clickRun();  // pause
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 2; }));
-    EXPECT_EQ(screenSaver.calls[1], QStringLiteral("UnInhibit 41"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(0); }));
+    expectReleased(1);
 
-    clickRun();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 3; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 2; }));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dbusInhibitor.state() == InhibitState::Held; }));
+    startHolding(2);
     clock.advance((7 * 3600 + 1) * 1000);  // past the last cue, 15:00: the run ends by itself
     EXPECT_FALSE(main().runButton->checked());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 4; }));
-    EXPECT_EQ(screenSaver.calls[3], QStringLiteral("UnInhibit 42"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(1); }));
+    expectReleased(2);
     EXPECT_EQ(gbkToUtf8(main().statusLabel->caption()), "");
 }
 
 TEST_F(KeepAwake, AShiftKeepsTheInhibitorAndTheMovedEndReleasesIt) {
     offerServices();
     startSaved();
-    clickRun();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dbusInhibitor.state() == InhibitState::Held; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 1; }));
+    startHolding(1);
 
     // The last exam starts half an hour late: its end, the run's last cue, moves to 15:30.
     MainWindow& w = main();
@@ -158,23 +160,17 @@ TEST_F(KeepAwake, AShiftKeepsTheInhibitorAndTheMovedEndReleasesIt) {
     EXPECT_FALSE(login.released(0));
 
     clickRun();  // pause
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 2; }));
-    EXPECT_EQ(screenSaver.calls[1], QStringLiteral("UnInhibit 41"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(0); }));
+    expectReleased(1);
 
     // The restarted run takes the moved start from its box.
-    clickRun();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 3; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return login.calls.size() == 2; }));
+    startHolding(2);
     clock.advance((7 * 3600 + 1) * 1000);  // 15:00:01, the old end
     EXPECT_TRUE(w.runButton->checked());
     EXPECT_EQ(screenSaver.calls.size(), 3);
     EXPECT_FALSE(login.released(1));
     clock.advance(30 * 60 * 1000);  // 15:30:01: past the moved end, the run ends by itself
     EXPECT_FALSE(w.runButton->checked());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screenSaver.calls.size() == 4; }));
-    EXPECT_EQ(screenSaver.calls[3], QStringLiteral("UnInhibit 42"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return login.released(1); }));
+    expectReleased(2);
 }
 
 TEST_F(KeepAwake, WithoutEitherServiceTheWindowSaysTheComputerMaySleep) {
