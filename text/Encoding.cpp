@@ -227,7 +227,10 @@ void EventPacer::passIfDue() {
 
 std::string gbkToUtf8(std::string_view gbk, const EventPass& pass) {
     std::string out;
-    out.reserve(gbk.size() + gbk.size() / 2);
+    // The most it can take (a bad byte becomes the three bytes of U+FFFD): growing the string
+    // half-way would copy it in one piece between two event passes, tens of milliseconds at 8 MiB.
+    // Pages not written are never touched.
+    out.reserve(3 * gbk.size());
     decodeGbk(gbk, pass, [&](char16_t unit) { appendUtf8(out, unit); });
     return out;
 }
