@@ -32,23 +32,17 @@ bool isBlankOrBreak(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The host of the part of an address after "scheme://": the authority ends at the first "/",
-// "?" or "#"; user information ends at its last "@"; a port follows a ":"; an IPv6 host stands
-// in brackets. Walked by characters, since a GBK trail byte may be "@" or "]".
+// The host of the part of an address after "scheme://", given in UTF-8: the authority ends at
+// the first "/", "?" or "#"; user information ends at its last "@"; a port follows a ":"; an
+// IPv6 host stands in brackets. The browser is handed the address as Unicode, so it is read in
+// that form: in GBK a trail byte may be "@" or "]", and a pair that is no character reaches the
+// browser as U+FFFD followed by the second byte, which then is a separator after all.
 std::string_view hostOf(std::string_view rest) {
-    std::size_t authorityEnd = rest.size();
-    std::size_t hostBegin = 0;
-    for (std::size_t i = 0; i < rest.size(); i += gbkCharLength(rest, i)) {
-        const char c = rest[i];
-        if (c == '/' || c == '?' || c == '#') {
-            authorityEnd = i;
-            break;
-        }
-        if (c == '@' && gbkCharLength(rest, i) == 1) {
-            hostBegin = i + 1;
-        }
+    const std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+    std::string_view hostAndPort = authority;
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        hostAndPort.remove_prefix(at + 1);
     }
-    const std::string_view hostAndPort = rest.substr(hostBegin, authorityEnd - hostBegin);
     if (!hostAndPort.empty() && hostAndPort.front() == '[') {
         const std::size_t close = hostAndPort.find(']');
         return close == std::string_view::npos ? std::string_view()
@@ -112,7 +106,7 @@ std::optional<Text> browsableAddress(std::string_view text) {
     } else {
         return std::nullopt;
     }
-    if (hostOf(rest).empty()) {
+    if (hostOf(gbkToUtf8(rest)).empty()) {
         return std::nullopt;
     }
     return Text(address);

@@ -53,8 +53,11 @@ TEST(BrowsableAddressTest, OnlyHttpAddressesWithoutSurroundingBlanks) {
                              "https://example.com?q=@/"}) {
         EXPECT_EQ(browsableAddress(text), Text(text)) << text;
     }
-    // A GBK character whose trail byte is "@" (0x40) ends no user information.
+    // A GBK character whose trail byte is "@" (0x40) ends no user information; a pair of that
+    // shape that is no character reaches the browser as U+FFFD and an "@", which does.
     EXPECT_EQ(browsableAddress("http://\x81\x40/"), Text("http://\x81\x40/"));
+    EXPECT_EQ(browsableAddress("https://es\xA1\x40"), std::nullopt);
+    EXPECT_EQ(browsableAddress("https://es\xA1\x40h/"), Text("https://es\xA1\x40h/"));
 }
 
 TEST(VoicePageAddressTest, FailedReadsAndHostileTextsGiveTheDefaultPage) {
