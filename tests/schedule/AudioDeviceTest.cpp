@@ -3,6 +3,7 @@
 // as one is back. Time for the retries and the watch comes from the driven clock.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTest>
 #include <atomic>
 #include <vector>
@@ -67,6 +68,10 @@ class AudioDevice : public testing::Test {
             return device.attempts == attempts && !output->isDeviceOpening() &&
                    clock.pendingTimers() == timers;
         }));
+        // The thread posts the outcome before it lets go of the state, so it is queued by now;
+        // with no timer to wait for, nothing above proves it has been delivered.
+        QCoreApplication::sendPostedEvents();
+        ASSERT_EQ(clock.pendingTimers(), timers);
     }
     bool waitUntilIdle() const {
         return waitFor([&] { return output->isIdle(); });
