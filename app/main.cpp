@@ -3,27 +3,18 @@
 // writable: text/ProgramFolders.h), Qt's own texts turn Chinese, the main window is made and
 // filled by its creation handler, then the event loop runs until the main window is closed.
 #include <QApplication>
-#include <QDBusConnection>
 #include <QDir>
 #include <QIcon>
 #include <cstdlib>
-#include <filesystem>
 
 #include "app/Application.h"
-#include "platform/DBusClockSync.h"
-#include "platform/DBusInhibitor.h"
-#include "schedule/SdlAudioOutput.h"
-#include "seating/XlsxSpreadsheet.h"
+#include "app/DesktopSeams.h"
 #include "text/Paths.h"
 #include "text/ProgramFolders.h"
 #include "ui/AfterFirstPaint.h"
-#include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
-#include "ui/QtDialogs.h"
 #include "ui/QtText.h"
 #include "ui/QtTranslation.h"
-#include "ui/QtUrlOpener.h"
-#include "ui/SystemClock.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -39,32 +30,15 @@ int main(int argc, char** argv) {
     }
     QApplication::setWindowIcon(icon);
 
-    exambell::QtDialogs dialogs;
-    exambell::SystemClock clock;
     // The device opens and the sound font loads on the output's own thread, once the window is
     // up: on a machine of two cores that work would otherwise slow the window's start.
-    exambell::SdlAudioOutput::Options audioOptions;
-    audioOptions.clock = &clock;
-    audioOptions.startLater = true;
-    exambell::SdlAudioOutput audio(audioOptions);
-    exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
-    exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
-    exambell::DesktopWorkbookOpener workbookOpener;
-    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
-    exambell::QtUrlOpener urlOpener;
-    exambell::Platform platform;
-    platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
-    platform.settingsDir = exambell::pathText(folders.settings);
-    platform.dialogs = &dialogs;
-    platform.clock = &clock;
-    platform.audio = &audio;
-    platform.spreadsheet = &spreadsheet;
-    platform.urlOpener = &urlOpener;
-    platform.clockSync = &clockSync;
-    platform.inhibitor = &inhibitor;
-    exambell::Application app(platform);
+    exambell::DesktopSeams seams(true);
+    exambell::Application app(
+        seams.platform(exambell::fromQString(QDir::toNativeSeparators(programDir)),
+                       exambell::pathText(folders.settings)));
     app.startUp();
-    const exambell::AfterFirstPaint startAudio(app.mainWindow(), [&audio] { audio.start(); });
+    const exambell::AfterFirstPaint startAudio(app.mainWindow(),
+                                               [&seams] { seams.audio().start(); });
     app.mainWindow().show();
     return QApplication::exec();
 }

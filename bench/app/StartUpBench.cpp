@@ -10,7 +10,6 @@
 //
 // Usage: app_startup_bench [rounds (15)]      (QT_QPA_PLATFORM as set; offscreen without DISPLAY)
 #include <QApplication>
-#include <QDBusConnection>
 #include <QDir>
 #include <algorithm>
 #include <chrono>
@@ -26,18 +25,11 @@
 #include <unistd.h>
 
 #include "app/Application.h"
+#include "app/DesktopSeams.h"
 #include "bench/app/FirstPaint.h"
-#include "platform/DBusClockSync.h"
-#include "platform/DBusInhibitor.h"
-#include "schedule/SdlAudioOutput.h"
-#include "seating/XlsxSpreadsheet.h"
 #include "ui/AfterFirstPaint.h"
-#include "ui/DesktopWorkbookOpener.h"
 #include "ui/MainWindow.h"
-#include "ui/QtDialogs.h"
 #include "ui/QtText.h"
-#include "ui/QtUrlOpener.h"
-#include "ui/SystemClock.h"
 
 extern char** environ;
 
@@ -65,38 +57,20 @@ int runProgram(int argc, char** argv, bool deviceFirst) {
     phase("QApplication");
     const QString programDir = QStringLiteral(EXAMBELL_PROGRAM_DIR);
     QDir::setCurrent(programDir);
-    exambell::QtDialogs dialogs;
-    exambell::SystemClock clock;
-    exambell::SdlAudioOutput::Options audioOptions;
-    audioOptions.clock = &clock;
-    audioOptions.startLater = !deviceFirst;
-    exambell::SdlAudioOutput audio(audioOptions);
+    exambell::DesktopSeams seams(!deviceFirst);
     if (deviceFirst) {
-        audio.waitForDevice();
+        seams.audio().waitForDevice();
     }
-    phase("audio output");
-    exambell::DBusClockSync clockSync(QDBusConnection::systemBus());
-    exambell::DBusInhibitor inhibitor(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
-    phase("D-Bus");
-    exambell::DesktopWorkbookOpener workbookOpener;
-    exambell::XlsxSpreadsheet spreadsheet(workbookOpener, std::filesystem::temp_directory_path());
-    exambell::QtUrlOpener urlOpener;
-    exambell::Platform platform;
-    platform.programDir = exambell::fromQString(QDir::toNativeSeparators(programDir));
-    platform.dialogs = &dialogs;
-    platform.clock = &clock;
-    platform.audio = &audio;
-    platform.spreadsheet = &spreadsheet;
-    platform.urlOpener = &urlOpener;
-    platform.clockSync = &clockSync;
-    platform.inhibitor = &inhibitor;
-    exambell::Application app(platform);
+    phase("seams");
+    exambell::Application app(
+        seams.platform(exambell::fromQString(QDir::toNativeSeparators(programDir))));
     phase("Application");
     app.startUp();
     phase("startUp");
     exambell::bench::FirstPaint paint(painted);
     app.mainWindow().installEventFilter(&paint);
-    const exambell::AfterFirstPaint startAudio(app.mainWindow(), [&audio] { audio.start(); });
+    const exambell::AfterFirstPaint startAudio(app.mainWindow(),
+                                               [&seams] { seams.audio().start(); });
     app.mainWindow().show();
     phase("show");
     return QApplication::exec();

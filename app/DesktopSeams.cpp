@@ -1,0 +1,34 @@
+#include "app/DesktopSeams.h"
+
+#include <QDBusConnection>
+
+namespace exambell {
+
+DesktopSeams::DesktopSeams(bool audioStartsLater)
+    : audio_(audioOptions(clock_, audioStartsLater)),
+      clockSync_(QDBusConnection::systemBus()),
+      inhibitor_(QDBusConnection::sessionBus(), QDBusConnection::systemBus()),
+      spreadsheet_(workbookOpener_, std::filesystem::temp_directory_path()) {}
+
+SdlAudioOutput::Options DesktopSeams::audioOptions(Clock& clock, bool startLater) {
+    SdlAudioOutput::Options options;
+    options.clock = &clock;
+    options.startLater = startLater;
+    return options;
+}
+
+Platform DesktopSeams::platform(const Text& programDir, const Text& settingsDir) {
+    Platform platform;
+    platform.programDir = programDir;
+    platform.settingsDir = settingsDir;
+    platform.dialogs = &dialogs_;
+    platform.clock = &clock_;
+    platform.audio = &audio_;
+    platform.spreadsheet = &spreadsheet_;
+    platform.urlOpener = &urlOpener_;
+    platform.clockSync = &clockSync_;
+    platform.inhibitor = &inhibitor_;
+    return platform;
+}
+
+}  // namespace exambell
