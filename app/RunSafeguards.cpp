@@ -44,7 +44,10 @@ RunSafeguards::RunSafeguards(MainWindow& window, Dialogs& dialogs, AudioOutput& 
       audio_(audio),
       clockSync_(clockSync),
       inhibitor_(inhibitor) {
-    audio_.setDeviceHandler([this](bool) { showStatus(); });
+    audio_.setDeviceHandler([this](bool open) {
+        deviceTold_ = open;
+        showStatus();
+    });
     if (inhibitor_ != nullptr) {
         inhibitor_->setStateHandler([this](InhibitState) { showStatus(); });
     }
@@ -97,7 +100,10 @@ bool RunSafeguards::confirmCloseDuringRun() {
 
 void RunSafeguards::showStatus() {
     Text status;
-    if (!audio_.isDeviceOpen() && !audio_.isDeviceOpening()) {
+    // While an attempt is under way the device counts as missing if the output last said so: a
+    // retry (before a play, at a run's end) must not blank the line until it has succeeded.
+    const bool toldMissing = deviceTold_.has_value() && !*deviceTold_;
+    if (!audio_.isDeviceOpen() && (!audio_.isDeviceOpening() || toldMissing)) {
         status = noDeviceStatus();
     }
     const bool noInhibitor =

@@ -4,6 +4,8 @@
 // during a run, and the status line 状态标签 that names what is wrong (no audio device, no sleep
 // inhibitor during a run). RunController calls the first two through its RunOperations.
 
+#include <optional>
+
 #include "platform/ClockSync.h"
 #include "platform/Dialogs.h"
 #include "platform/Inhibitor.h"
@@ -40,6 +42,7 @@ class RunSafeguards {
     ClockSync* clockSync_;
     Inhibitor* inhibitor_;
     bool runActive_ = false;
+    std::optional<bool> deviceTold_;  // the open state the output last told
 };
 
 }  // namespace exambell

@@ -21,7 +21,8 @@ enum class PlayOutcome {
     FileMissing,  // empty path, no such file, or not a regular file
     Undecodable,  // the file is there but its content is not something the player can sound
     // No device at the moment of the play. The sound waits a while for one: if a device opens in
-    // time it starts then and a Started report follows; else nothing more is said.
+    // time it starts then and a Started report follows; else (it gave up, or a stop or a newer
+    // play of its player dropped it) a NoDevice report follows.
     NoDevice,
 };
 
@@ -64,8 +65,9 @@ class AudioOutput {
 
     // The handlers run on the event loop; set them before the first play.
     void setReportHandler(ReportHandler handler) { reportHandler_ = std::move(handler); }
-    // Called when the first attempt to open a device has ended, and whenever isDeviceOpen()
-    // changes after that.
+    // Called when the first attempt to open a device has ended, whenever isDeviceOpen() changes
+    // after that, and when the attempt that follows a lost device fails (the loss itself is told
+    // while that attempt is under way, when isDeviceOpening() is still true).
     void setDeviceHandler(DeviceHandler handler) { deviceHandler_ = std::move(handler); }
 
   protected:

@@ -42,7 +42,11 @@
 // Who touches SDL_mixer when.
 //
 // The device thread starts SDL's audio subsystem, loads the sound font, and opens and closes the
-// device; the window's thread and the loader threads call SDL_mixer only while the state is Open.
+// device. An attempt that fails, and a close after a loss, also end the audio subsystem, so that
+// the next attempt starts it afresh: SDL chooses its driver, and its sound-server driver connects
+// to the server, only when the subsystem starts; a subsystem started while the server was down,
+// or connected to a server since gone, would never open a device again.
+// the window's thread and the loader threads call SDL_mixer only while the state is Open.
 // Only the window's thread leaves Open (it asks for a close when it finds the device lost), and it
 // first silences both players and makes every loader's work stale; the device thread then waits
 // for the loaders to end before it closes. So no SDL_mixer call ever races an open or a close.
@@ -122,7 +126,8 @@ struct SdlAudioOutput::Impl {
     mutable std::mutex stateLock;
     mutable std::condition_variable stateChanged;
     DeviceState state = DeviceState::Opening;
-    bool sdlStarted = false;
+    bool sdlStarted = false;    // SDL's audio subsystem (device thread)
+    bool mixerReady = false;    // decoders and the synthesiser (device thread, once)
     bool deviceOpened = false;  // opened and not yet closed (Closing is still opened)
     bool openWanted = false;
     bool closeWanted = false;
@@ -136,6 +141,9 @@ struct SdlAudioOutput::Impl {
     std::uint64_t nextId = 1;
     WaitingPlay waitingSound;
     WaitingPlay waitingMusic;
+    // A loss was told while the output was already reopening: the outcome of that reopen is told
+    // as well, else a failed reopen would leave the loss unexplained.
+    bool tellNextSettle = false;
     Clock::TimerId retryTimer = 0;
     bool retryArmed = false;
     Clock::TimerId watchTimer = 0;
@@ -181,7 +189,9 @@ struct SdlAudioOutput::Impl {
 
     // The device thread.
     void runDeviceThread();
-    void startSdl();
+    void prepareMixer();
+    bool startSdlAudio();
+    void endSdlAudio();
     void afterOpen();
     void closeDevice();
     void post(std::function<void()> work) {
@@ -196,6 +206,10 @@ struct SdlAudioOutput::Impl {
     void armRetry();
     void armWatch();
     PlayResult holdForDevice(WaitingPlay& play, std::uint64_t id, const Text& path);
+    // A waiting play that has given up, or that a stop or a newer play dropped, never sounds:
+    // said by a NoDevice report from the event loop.
+    void dropWaiting(WaitingPlay& play);
+    void dropExpired();
     PlayOutcome startSoundFile(std::uint64_t id, const Text& path);
     PlayOutcome startCompressedFile(std::uint64_t id, const Text& path);
 
@@ -212,16 +226,27 @@ struct SdlAudioOutput::Impl {
     bool simpleBusyLocked() const;
 };
 
-void SdlAudioOutput::Impl::startSdl() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return;
-    }
-    sdlStarted = true;
+void SdlAudioOutput::Impl::prepareMixer() {
     // The compressed-audio player takes whatever SDL_mixer can stream, MIDI included: cue files go
     // there by the letters "mp3" in their name, whatever their content.
     Mix_SetSoundFonts(options.soundFont.c_str());
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
     startMidi();
+    mixerReady = true;
+}
+
+bool SdlAudioOutput::Impl::startSdlAudio() {
+    if (!sdlStarted) {
+        sdlStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
+    return sdlStarted;
+}
+
+void SdlAudioOutput::Impl::endSdlAudio() {
+    if (sdlStarted) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdlStarted = false;
+    }
 }
 
 void SdlAudioOutput::Impl::runDeviceThread() {
@@ -231,7 +256,7 @@ void SdlAudioOutput::Impl::runDeviceThread() {
         return;
     }
     lock.unlock();
-    startSdl();
+    prepareMixer();
     lock.lock();
     bool attempt = true;
     while (!quit) {
@@ -239,9 +264,11 @@ void SdlAudioOutput::Impl::runDeviceThread() {
             attempt = false;
             state = DeviceState::Opening;
             lock.unlock();
-            const bool opened = sdlStarted && device->open(options.bufferFrames);
+            const bool opened = startSdlAudio() && device->open(options.bufferFrames);
             if (opened) {
                 afterOpen();
+            } else {
+                endSdlAudio();
             }
             lock.lock();
             deviceOpened = opened;
@@ -288,6 +315,9 @@ void SdlAudioOutput::Impl::closeDevice() {
     // This waits for a running callback, so nothing renders after this line.
     Mix_UnregisterAllEffects(MIX_CHANNEL_POST);
     device->close();
+    // The device was lost: its driver (a sound server's connection above all) may be gone with
+    // it, so the reopen starts SDL's audio afresh.
+    endSdlAudio();
     std::lock_guard lock(stateLock);
     deviceOpened = false;
 }
@@ -304,20 +334,23 @@ void SdlAudioOutput::Impl::requestOpen() {
 // On the window's thread, after the device thread ended an open attempt.
 void SdlAudioOutput::Impl::deviceSettled() {
     const bool open = isOpen();
-    if (toldOpen != open) {
+    const bool tell = toldOpen != open || (tellNextSettle && !open);
+    tellNextSettle = false;
+    if (tell) {
         toldOpen = open;
         owner.deviceChanged(open);
     }
     if (!open) {
-        if (stillWaiting(waitingSound) || stillWaiting(waitingMusic)) {
+        dropExpired();
+        if (waitingSound.waiting || waitingMusic.waiting) {
             armRetry();
         }
         return;
     }
     armWatch();
+    dropExpired();
     for (WaitingPlay* play : {&waitingMusic, &waitingSound}) {
-        if (!stillWaiting(*play)) {
-            play->waiting = false;
+        if (!play->waiting) {
             continue;
         }
         play->waiting = false;
@@ -356,6 +389,7 @@ void SdlAudioOutput::Impl::deviceLost() {
     }
     if (toldOpen != false) {
         toldOpen = false;
+        tellNextSettle = true;
         owner.deviceChanged(false);
     }
     for (const PlayReport& report : cut) {
@@ -370,7 +404,8 @@ void SdlAudioOutput::Impl::armRetry() {
     retryArmed = true;
     retryTimer = clock->callAt(clock->wallMilliseconds() + kRetryMilliseconds, [this] {
         retryArmed = false;
-        if (stillWaiting(waitingSound) || stillWaiting(waitingMusic)) {
+        dropExpired();
+        if (waitingSound.waiting || waitingMusic.waiting) {
             requestOpen();
         }
     });
@@ -390,8 +425,27 @@ void SdlAudioOutput::Impl::armWatch() {
     });
 }
 
+void SdlAudioOutput::Impl::dropWaiting(WaitingPlay& play) {
+    if (!play.waiting) {
+        return;
+    }
+    play.waiting = false;
+    post([this, report = PlayReport{play.id, play.path, PlayOutcome::NoDevice}] {
+        owner.report(report);
+    });
+}
+
+void SdlAudioOutput::Impl::dropExpired() {
+    for (WaitingPlay* play : {&waitingMusic, &waitingSound}) {
+        if (play->waiting && !stillWaiting(*play)) {
+            dropWaiting(*play);
+        }
+    }
+}
+
 PlayResult SdlAudioOutput::Impl::holdForDevice(WaitingPlay& play, std::uint64_t id,
                                                const Text& path) {
+    dropWaiting(play);
     play = WaitingPlay{true, id, path, now()};
     requestOpen();
     return PlayResult{PlayOutcome::NoDevice, id};
@@ -639,16 +693,16 @@ SdlAudioOutput::~SdlAudioOutput() {
     }
     delete_fluid_synth(impl_->synth);
     delete_fluid_settings(impl_->midiSettings);
-    if (impl_->sdlStarted) {
+    if (impl_->mixerReady) {
         Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
+    impl_->endSdlAudio();
 }
 
 PlayResult SdlAudioOutput::playSoundFile(const Text& path) {
     const std::uint64_t id = impl_->nextId++;
     // One sound at a time: a new play replaces whatever the simple player was sounding.
-    impl_->waitingSound.waiting = false;
+    impl_->dropWaiting(impl_->waitingSound);
     if (impl_->isOpen()) {
         std::lock_guard lock(impl_->controlLock);
         impl_->stopSimpleLocked();
@@ -665,7 +719,7 @@ PlayResult SdlAudioOutput::playSoundFile(const Text& path) {
 
 PlayResult SdlAudioOutput::playCompressedFile(const Text& path) {
     const std::uint64_t id = impl_->nextId++;
-    impl_->waitingMusic.waiting = false;
+    impl_->dropWaiting(impl_->waitingMusic);
     if (impl_->isOpen()) {
         impl_->releaseMusic();
     }
@@ -680,8 +734,8 @@ PlayResult SdlAudioOutput::playCompressedFile(const Text& path) {
 }
 
 void SdlAudioOutput::stopAllAudio() {
-    impl_->waitingSound.waiting = false;
-    impl_->waitingMusic.waiting = false;
+    impl_->dropWaiting(impl_->waitingSound);
+    impl_->dropWaiting(impl_->waitingMusic);
     if (!impl_->isOpen()) {
         return;
     }

@@ -7,7 +7,9 @@
 // before each play, on retryDevice(), and every kRetryMilliseconds while a sound waits for a
 // device; a play made without a device waits up to kWaitForDeviceMilliseconds and sounds as soon
 // as one opens. With a clock the open device is also watched every kWatchMilliseconds, so a loss
-// shows while nothing plays.
+// shows while nothing plays. Every attempt that fails, and the close after a loss, ends SDL's audio
+// subsystem and the next attempt starts it again: a sound server that was down when the program
+// started, or was restarted since, is found.
 //
 // SDL's audio subsystem is process-wide: have at most one SdlAudioOutput at a time. Make it on the
 // thread that runs the event loop: reports and device changes are delivered there.

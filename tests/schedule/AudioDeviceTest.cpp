@@ -54,7 +54,10 @@ class AudioDevice : public testing::Test {
         options.device = &device;
         options.startLater = startLater;
         output = std::make_unique<SdlAudioOutput>(options);
-        output->setDeviceHandler([this](bool open) { states.push_back(open); });
+        output->setDeviceHandler([this](bool open) {
+            states.push_back(open);
+            toldWhileOpening.push_back(output->isDeviceOpening());
+        });
         output->setReportHandler([this](const PlayReport& r) { reports.push_back(r); });
     }
     Text file(const std::string& name, const std::string& bytes) const {
@@ -83,6 +86,9 @@ class AudioDevice : public testing::Test {
     ScriptedDevice device;
     std::unique_ptr<SdlAudioOutput> output;
     std::vector<bool> states;
+    // Whether the output still counted as opening when it told each state: a status line drawn
+    // then says nothing about a missing device.
+    std::vector<bool> toldWhileOpening;
     std::vector<PlayReport> reports;
 };
 
@@ -97,7 +103,9 @@ TEST_F(AudioDevice, ADeviceLostBeforeACueAndBackTwoSecondsLaterPlaysTheCueThen) 
     clock.advance(SdlAudioOutput::kWatchMilliseconds);  // the watch finds it gone
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
     EXPECT_FALSE(output->isDeviceOpen());
-    settleAfter(2, 0);  // closed, and one attempt at once failed
+    settleAfter(2, 0);  // closed, and one attempt at once failed: told again, now settled
+    EXPECT_EQ(states, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(toldWhileOpening.back(), false);
 
     const Text bell = file("bell.wav", test::makeWav(0.3, 8000));
     const PlayResult play = output->playSoundFile(bell);
@@ -114,7 +122,7 @@ TEST_F(AudioDevice, ADeviceLostBeforeACueAndBackTwoSecondsLaterPlaysTheCueThen) 
     ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
     EXPECT_EQ(reports[0].id, play.id);
     EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
-    EXPECT_EQ(states, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(states, (std::vector<bool>{true, false, false, true}));
     EXPECT_TRUE(output->isDeviceOpen());
     ASSERT_TRUE(waitUntilIdle());
     // The reopened device writes a new file: the bell is in it, once.
@@ -191,22 +199,62 @@ TEST_F(AudioDevice, AWaitingSoundGivesUpAfterItsTimeAndAStopDropsIt) {
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(output->isIdle());
+    // The sound gave up: said once, so that its cue is not left waiting for ever.
+    ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
+    EXPECT_EQ(reports[0].outcome, PlayOutcome::NoDevice);
     device.failOpens = false;
     output->retryDevice();
     ASSERT_TRUE(waitFor([&] { return states.size() == 2; }));
-    EXPECT_TRUE(reports.empty());  // too late: the sound was given up
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reports.size(), 1u);  // too late: the sound was given up, not played
 
     device.lost = true;
     device.failOpens = true;
     clock.advance(SdlAudioOutput::kWatchMilliseconds);
-    output->playSoundFile(file("bell2.wav", test::makeWav(0.3, 8000)));
+    const PlayResult dropped = output->playSoundFile(file("bell2.wav", test::makeWav(0.3, 8000)));
     output->stopAllAudio();
     EXPECT_TRUE(output->isIdle());
     device.failOpens = false;
     output->retryDevice();
-    ASSERT_TRUE(waitFor([&] { return states.size() == 4; }));
+    ASSERT_TRUE(waitFor([&] { return states.back() && reports.size() == 2; }));
     QCoreApplication::processEvents();
-    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(reports[1].id, dropped.id);  // the stop dropped it: never played
+    EXPECT_EQ(reports[1].outcome, PlayOutcome::NoDevice);
+    EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST_F(AudioDevice, SdlAudioThatFailedToStartIsStartedAgainAndTheWaitingCuePlays) {
+    // As with SDL on a sound server that is not up yet: the audio subsystem itself fails.
+    setenv("SDL_AUDIODRIVER", "exambell-no-such-driver", 1);
+    makeOutput();
+    ASSERT_TRUE(waitFor([&] { return states.size() == 1; }));
+    EXPECT_FALSE(states[0]);
+    QCoreApplication::sendPostedEvents();
+    setenv("SDL_AUDIODRIVER", "disk", 1);  // the server is up
+    const PlayResult play = output->playSoundFile(file("bell.wav", test::makeWav(0.3, 8000)));
+    EXPECT_EQ(play.outcome, PlayOutcome::NoDevice);
+    ASSERT_TRUE(waitFor([&] { return !reports.empty(); }));
+    EXPECT_EQ(reports[0].id, play.id);
+    EXPECT_EQ(reports[0].outcome, PlayOutcome::Started);
+    EXPECT_TRUE(output->isDeviceOpen());
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_NEAR(static_cast<double>(test::countAudible(capture.samples(0))), 0.3 * 88200,
+                0.02 * 88200);
+}
+
+TEST_F(AudioDevice, ALostDeviceThatDoesNotComeBackIsToldOnceTheReopenHasFailed) {
+    makeOutput();
+    ASSERT_TRUE(waitFor([&] { return states.size() == 1; }));
+    settleAfter(1);
+    device.failOpens = true;
+    device.lost = true;
+    clock.advance(SdlAudioOutput::kWatchMilliseconds);
+    settleAfter(2, 0);
+    ASSERT_FALSE(states.empty());
+    EXPECT_FALSE(states.back());
+    // The last word came when nothing was under way any more: "no device" can be shown.
+    EXPECT_FALSE(toldWhileOpening.back());
+    EXPECT_FALSE(output->isDeviceOpening());
 }
 
 TEST_F(AudioDevice, EachPlaySaysWhatBecameOfIt) {
