@@ -72,7 +72,9 @@ Application::Application(const Platform& platform)
     run.playCue = [this](int cue) { playDueCue(cue); };
     run.checkBeforeRun = [this] { return safeguards_->checkBeforeRun(); };
     run.runActiveChanged = [this](bool active) {
-        if (!active) {
+        // A cue still waiting for a device when the run ends is told all the same: its row keeps
+        // showing until the next start.
+        if (active) {
             playsInFlight_.clear();
         }
         safeguards_->runActiveChanged(active);
@@ -122,11 +124,14 @@ void Application::playDueCue(int cue) {
         playsInFlight_[result.id] = play;
         return;
     }
-    run_->reportMissed(play, missReasonOf(result.outcome));
     if (result.outcome == PlayOutcome::NoDevice) {
-        // The sound waits a while for a device; a Started report then marks it played after all.
+        // The sound waits a while for a device: a Started report marks it played late, a NoDevice
+        // report missed. Nothing is said before that.
         playsInFlight_[result.id] = play;
+        run_->reportWaiting(play);
+        return;
     }
+    run_->reportMissed(play, missReasonOf(result.outcome));
 }
 
 void Application::takePlayReport(const PlayReport& report) {
@@ -135,6 +140,9 @@ void Application::takePlayReport(const PlayReport& report) {
         return;
     }
     const ExamRun::PlayId play = found->second;
+    if (report.outcome != PlayOutcome::Started) {
+        playsInFlight_.erase(found);
+    }
     if (report.outcome == PlayOutcome::Started) {
         const LocalTime now = platform_.clock->now();
         run_->reportPlayed(play, &now);

@@ -55,6 +55,8 @@ void MainWindowBinder::bindRunButton(MainWindow& w, RunController& run, QObject&
     connect(w.runButton, &ImageButton::clicked, &context, [&run] { run.toggleRun(); });
     // 平移按钮: a late start moves the exam chosen beside it.
     connect(w.shiftButton, &Button::clicked, &context, [&run] { run.shiftChosenExam(); });
+    // 知道了 on the notice of cues that did not play.
+    connect(w.missNotice, &NoticePanel::dismissed, &context, [&run] { run.noticeDismissed(); });
 }
 
 void MainWindowBinder::bindDownloadButton(MainWindow& w, VoiceDownloadButton& download,

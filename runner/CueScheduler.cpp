@@ -49,7 +49,7 @@ std::vector<int> CueScheduler::waitingRows() const {
 void CueScheduler::play(const PendingCues::DueCue& cue) {
     waitingSince_ = clock_.tickCount();
     if (starting_) {
-        starting_(cue.cue, cue.rows);
+        starting_(cue.cue, cue.rows, cue.dueSecond);
     }
     playCue_(cue.cue);
     if (!waiting_.empty()) {

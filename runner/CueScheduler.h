@@ -27,9 +27,10 @@ class CueScheduler {
 
     using PlayCue = std::function<void(int cue)>;  // cue 1 .. 7
     using Finished = std::function<void()>;
-    // The rows (PendingCue::row) a cue that is about to start stands for; called just before
-    // playCue.
-    using Starting = std::function<void(int cue, const std::vector<int>& rows)>;
+    // The rows (PendingCue::row) a cue that is about to start stands for, and the local second it
+    // fell due; called just before playCue.
+    using Starting =
+        std::function<void(int cue, const std::vector<int>& rows, std::int64_t dueSecond)>;
     // Rows dropped because their moment lay beyond the catch-up window.
     using Dropped = std::function<void(const std::vector<int>& rows)>;
 

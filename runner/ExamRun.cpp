@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "text/Encoding.h"
@@ -21,6 +22,21 @@ Text timeOfDay(const LocalTime& t) {
     return twoDigits(t.hour) + ':' + twoDigits(t.minute) + ':' + twoDigits(t.second);
 }
 
+// "H:MM" or "HH:MM" with an hour and a minute of the day.
+bool isTimeOfDay(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2 ||
+        text.size() - colon - 1 != 2) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != colon && (text[i] < '0' || text[i] > '9')) {
+            return false;
+        }
+    }
+    return startMinutes(text) / 60 < 24 && startMinutes(text) % 60 < 60;
+}
+
 int floorDiv(std::int64_t a, int b) {
     return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
 }
@@ -32,7 +48,8 @@ ExamRun::ExamRun(Clock& clock, const AudioOutput& audio, CueScheduler::PlayCue p
     : clock_(clock),
       scheduler_(clock, audio, std::move(playCue), std::move(finished)),
       notifier_(notifier) {
-    scheduler_.setProgressHooks([this](int, const std::vector<int>& ids) { starting(ids); },
+    scheduler_.setProgressHooks([this](int, const std::vector<int>& ids,
+                                       std::int64_t dueSecond) { starting(ids, dueSecond); },
                                 [this](const std::vector<int>& ids) { dropped(ids); });
 }
 
@@ -146,14 +163,14 @@ RunRow* ExamRun::rowById(int id) {
     return nullptr;
 }
 
-void ExamRun::starting(const std::vector<int>& ids) {
+void ExamRun::starting(const std::vector<int>& ids, std::int64_t dueSecond) {
     const Text at = timeOfDay(clock_.now());
     for (int id : ids) {
         if (RunRow* r = rowById(id)) {
-            r->progress = RowProgress{RowState::Played, at, MissReason::ClockJump};
+            r->progress = RowProgress{RowState::Played, at, 0, MissReason::ClockJump};
         }
     }
-    plays_.push_back(Play{++lastPlay_, ids});
+    plays_.push_back(Play{++lastPlay_, ids, dueSecond});
     if (plays_.size() > kRememberedPlays) {
         plays_.erase(plays_.begin());
     }
@@ -173,7 +190,7 @@ void ExamRun::markMissed(const std::vector<int>& ids, MissReason reason) {
             (r->progress.state == RowState::Missed && r->progress.reason == reason)) {
             continue;
         }
-        r->progress = RowProgress{RowState::Missed, Text(), reason};
+        r->progress = RowProgress{RowState::Missed, Text(), 0, reason};
         report.push_back(MissedCue{static_cast<int>(toInteger(r->row.number)), r->row.subject,
                                    r->row.time, r->row.caption, reason});
     }
@@ -182,37 +199,58 @@ void ExamRun::markMissed(const std::vector<int>& ids, MissReason reason) {
     }
 }
 
-const std::vector<int>* ExamRun::playRows(PlayId play) const {
+const ExamRun::Play* ExamRun::findPlay(PlayId play) const {
     for (const Play& p : plays_) {
         if (p.id == play) {
-            return &p.rows;
+            return &p;
         }
     }
     return nullptr;
 }
 
 void ExamRun::reportPlayed(PlayId play, const LocalTime* startedAt) {
-    const std::vector<int>* ids = playRows(play);
-    if (ids == nullptr) {
+    const Play* p = findPlay(play);
+    if (p == nullptr) {
         return;
     }
-    for (int id : *ids) {
-        if (RunRow* r = rowById(id)) {
-            r->progress.state = RowState::Played;
-            if (startedAt != nullptr || r->progress.playedAt.empty()) {
-                r->progress.playedAt = timeOfDay(startedAt != nullptr ? *startedAt : clock_.now());
-            }
+    for (int id : p->rows) {
+        RunRow* r = rowById(id);
+        // One outcome per cue: a cue said to be missed stays missed.
+        if (r == nullptr || r->progress.state == RowState::Missed) {
+            continue;
+        }
+        r->progress.state = RowState::Played;
+        if (startedAt != nullptr || r->progress.playedAt.empty()) {
+            r->progress.playedAt = timeOfDay(startedAt != nullptr ? *startedAt : clock_.now());
+        }
+        if (startedAt != nullptr) {
+            r->progress.lateSeconds =
+                std::max<std::int64_t>(0, localEpochSeconds(*startedAt) - p->dueSecond);
+        }
+    }
+    refresh();
+}
+
+void ExamRun::reportWaiting(PlayId play) {
+    const Play* p = findPlay(play);
+    if (p == nullptr) {
+        return;
+    }
+    for (int id : p->rows) {
+        RunRow* r = rowById(id);
+        if (r != nullptr && r->progress.state != RowState::Missed) {
+            r->progress = RowProgress{RowState::WaitingForDevice, Text(), 0, MissReason::ClockJump};
         }
     }
     refresh();
 }
 
 void ExamRun::reportMissed(PlayId play, MissReason reason) {
-    const std::vector<int>* ids = playRows(play);
-    if (ids == nullptr) {
+    const Play* p = findPlay(play);
+    if (p == nullptr) {
         return;
     }
-    const std::vector<int> copy = *ids;
+    const std::vector<int> copy = p->rows;
     markMissed(copy, reason);
     refresh();
 }
@@ -277,11 +315,26 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
         return Shift{};
     }
     Sitting& sitting = sittings_[static_cast<std::size_t>(exam - 1)];
+    // A start typed during the run is what the shift moves (the edit note promises as much); a
+    // start box that holds no time of day leaves the run's start.
+    const bool typed =
+        isTimeOfDay(current.start) && startMinutes(current.start) != startMinutes(sitting.start);
+    const Text from = typed ? current.start : sitting.start;
     const std::int64_t moved =
-        startMinutes(sitting.start) + std::int64_t{sitting.dayOffset} * kMinutesPerDay + minutes;
+        startMinutes(from) + std::int64_t{sitting.dayOffset} * kMinutesPerDay + minutes;
     const int day = floorDiv(moved, kMinutesPerDay);
     const std::int64_t startOfDay = moved - std::int64_t{day} * kMinutesPerDay;
     const Text start = twoDigits(startOfDay / 60) + ':' + twoDigits(startOfDay % 60);
+    if (day < sitting.dayOffset) {
+        // The start box holds a time of day only: a start moved into the day before would be
+        // stored, and read at the next start, as one later on the sitting's own day. (A start
+        // moved past midnight is read as the next day's by a start shortly before midnight, and
+        // as today's after it: the same moment.)
+        Shift refused;
+        refused.refusal = ShiftRefusal::DayBefore;
+        refused.start = start;
+        return refused;
+    }
 
     sitting.subject = current.subject;
     sitting.start = start;
@@ -298,6 +351,7 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
         pendingIds.insert(e.row);
     }
     std::set<std::pair<int, int>> done;
+    std::set<std::pair<int, int>> wasPending;
     std::vector<RunRow> kept;
     // The new rows go after the exam's remaining rows, else where its rows were, else before the
     // next exam's rows.
@@ -308,6 +362,7 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
     for (const RunRow& r : rows_) {
         if (r.exam == exam && pendingIds.count(r.id) != 0) {
             wherePending = std::min(wherePending, kept.size());
+            wasPending.insert({r.cue, r.bell});
             continue;
         }
         if (r.exam == exam) {
@@ -326,14 +381,42 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
                                  : beforeLater != kNone  ? beforeLater
                                                          : kept.size();
 
+    // The moved exam's every cue, then which of them still lie ahead: a cue that was pending and
+    // now lies behind is kept as a missed row and reported, never dropped without a word.
     const int nowMinutes = now.hour * 60 + now.minute;
-    const std::vector<ReminderRow> lines = reminderRows(cleanScheduleText(examCueLines(
-        start, current.subject, current.duration, cues, nowMinutes - day * kMinutesPerDay)));
+    const int sittingNow = nowMinutes - day * kMinutesPerDay;
+    auto planned = [&](int fromMinutes) {
+        return makeRows(reminderRows(cleanScheduleText(examCueLines(
+                            start, current.subject, current.duration, cues, fromMinutes))),
+                        exam, sitting);
+    };
+    std::set<std::pair<int, int>> ahead;
     std::vector<RunRow> fresh;
-    for (RunRow& r : makeRows(lines, exam, sitting)) {
+    for (RunRow& r : planned(sittingNow)) {
         if (r.cue != 0 && done.count({r.cue, r.bell}) == 0) {
+            ahead.insert({r.cue, r.bell});
             fresh.push_back(std::move(r));
         }
+    }
+    std::vector<RunRow> placed;
+    std::vector<int> behindIds;
+    std::size_t nextFresh = 0;
+    // Every cue of the day, in the exam's own order; earlier than any moment of the sitting.
+    for (RunRow& r : planned(-2 * kMinutesPerDay)) {
+        const std::pair<int, int> key{r.cue, r.bell};
+        if (r.cue == 0 || done.count(key) != 0) {
+            continue;
+        }
+        if (ahead.count(key) != 0) {
+            placed.push_back(std::move(fresh[nextFresh++]));
+        } else if (wasPending.count(key) != 0) {
+            behindIds.push_back(r.id);
+            placed.push_back(std::move(r));
+        }
+    }
+    // Whatever the full plan did not place (none expected) still goes in.
+    for (; nextFresh < fresh.size(); ++nextFresh) {
+        placed.push_back(std::move(fresh[nextFresh]));
     }
 
     std::vector<PendingCue> entries;
@@ -344,11 +427,13 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
         }
     }
     const std::int64_t nowSecond = localEpochSeconds(now);
-    for (const RunRow& r : fresh) {
-        entries.push_back(PendingCue{r.row.time, r.row.caption, r.cue,
-                                     nextOccurrence(r.row.time, nowSecond), r.id});
+    for (const RunRow& r : placed) {
+        if (ahead.count({r.cue, r.bell}) != 0) {
+            entries.push_back(PendingCue{r.row.time, r.row.caption, r.cue,
+                                         nextOccurrence(r.row.time, nowSecond), r.id});
+        }
     }
-    kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(insertAt), fresh.begin(), fresh.end());
+    kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(insertAt), placed.begin(), placed.end());
     rows_ = std::move(kept);
     renumber();
     // Cues of one second play in list order, so the entries follow the rows.
@@ -361,11 +446,19 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
                position[static_cast<std::size_t>(b.row)];
     });
     pending.assign(std::move(entries));
+    markMissed(behindIds, MissReason::ShiftedPast);
     refresh();
 
     Text end = cueMoment(start, 0, current.duration);
     end.resize(5);
-    return Shift{true, start, end};
+    Shift shift;
+    shift.done = true;
+    shift.start = start;
+    shift.end = end;
+    shift.from = from;
+    shift.fromTyped = typed;
+    shift.behind = static_cast<int>(behindIds.size());
+    return shift;
 }
 
 bool ExamRun::editsWaiting(const ExamSettings& current, const CueSettings& cues) const {

@@ -63,9 +63,12 @@ class ExamRun {
     PlayId currentPlay() const { return lastPlay_; }
     // What became of a play, told by the audio side when it knows: the play's rows are marked
     // played at startedAt (when the sound started later than asked, as after waiting for a
-    // device; null keeps the second the play was asked for), or missed for a reason and
-    // reported. A later word replaces an earlier one. Unknown or forgotten plays are ignored.
+    // device: the mark then says how late; null keeps the second the play was asked for), waiting
+    // for a device (no notice yet: the sound may still start), or missed for a reason and
+    // reported. A missed row stays missed: each cue has one outcome. Unknown or forgotten plays
+    // are ignored; outcomes are still taken after the run has ended.
     void reportPlayed(PlayId play, const LocalTime* startedAt = nullptr);
+    void reportWaiting(PlayId play);
     void reportMissed(PlayId play, MissReason reason);
 
     // The exams the run serves as it now stands: those enabled at the start, with the start a
@@ -74,16 +77,28 @@ class ExamRun {
     // Whether exam N (1 .. 4) was enabled when the run started.
     bool inRun(int exam) const;
 
+    enum class ShiftRefusal {
+        None,
+        NotRunning,  // no active run, the exam is not part of it, or a day's move or more
+        DayBefore,   // the moved start would fall on the day before the exam's sitting
+    };
     struct Shift {
         bool done = false;
-        Text start;  // the exam's new start "HH:MM"
-        Text end;    // its new end "HH:MM"
+        ShiftRefusal refusal = ShiftRefusal::NotRunning;  // when not done
+        Text start;              // the exam's new start "HH:MM" (also when refused for DayBefore)
+        Text end;                // its new end "HH:MM"
+        Text from;               // the start that was moved
+        bool fromTyped = false;  // from is a start typed during the run, not the run's own
+        int behind = 0;          // pending cues that the move put behind now: marked missed
     };
-    // Late start: exam N of the active run moves by minutes (either sign, less than a day). Its
-    // rows still pending are replaced by the cues ahead of now of the exam re-planned with the
-    // subject, duration and cues given (the fields as they now stand) and the moved start; rows
-    // that played or were missed stay. Nothing else changes. Refused (done false) when no run is
-    // active or the exam is not part of it.
+    // Late start: exam N of the active run moves by minutes (either sign, less than a day) from
+    // its start: the one typed into its start box during the run when that holds another time of
+    // day, else the run's. Its rows still pending are replaced by the exam re-planned with the
+    // subject, duration and cues given (the fields as they now stand) and the moved start: the
+    // cues ahead of now are pending, a pending cue that the move put behind now stays as a row
+    // marked missed (and reported); rows that played or were missed stay. Nothing else changes.
+    // Refused when no run is active, the exam is not part of it, or the start would move into the
+    // day before its sitting's (the start box holds a time of day only).
     Shift shiftExam(int exam, int minutes, const ExamSetting& current, const CueSettings& cues,
                     const LocalTime& now);
 
@@ -110,8 +125,9 @@ class ExamRun {
     std::vector<RunRow> makeRows(const std::vector<ReminderRow>& rows, int exam,
                                  const Sitting& sitting);
     RunRow* rowById(int id);
-    const std::vector<int>* playRows(PlayId play) const;
-    void starting(const std::vector<int>& ids);
+    struct Play;
+    const Play* findPlay(PlayId play) const;
+    void starting(const std::vector<int>& ids, std::int64_t dueSecond);
     void dropped(const std::vector<int>& ids);
     void markMissed(const std::vector<int>& ids, MissReason reason);
     void refresh();
@@ -130,6 +146,7 @@ class ExamRun {
     struct Play {
         PlayId id = 0;
         std::vector<int> rows;
+        std::int64_t dueSecond = 0;  // local second the cue fell due
     };
     std::vector<Play> plays_;  // the latest few plays, for late outcomes
     PlayId lastPlay_ = 0;

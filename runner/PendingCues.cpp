@@ -105,7 +105,7 @@ PendingCues::Due PendingCues::takeDue(std::int64_t nowSecond, std::int64_t catch
         }
         playOf[i] = static_cast<int>(due.plays.size());
         due.cues.push_back(taken[i].cue);
-        due.plays.push_back(DueCue{taken[i].cue, {taken[i].row}});
+        due.plays.push_back(DueCue{taken[i].cue, {taken[i].row}, taken[i].dueSecond});
     }
     return due;
 }

@@ -49,6 +49,7 @@ class PendingCues {
     struct DueCue {
         int cue = 0;
         std::vector<int> rows;  // the rows of every entry the cue stands for
+        std::int64_t dueSecond = 0;
     };
     struct Due {
         // The cues to play now, earliest first, list order within one second; entries of the same

@@ -44,6 +44,35 @@ const Text& shiftRangeText() {
     return text;
 }
 
+// A shift refused because the start would move into the day before.
+Text shiftDayBeforeText(const Text& start) {
+    static const Text head = utf8ToGbk("平移后开考时间（");
+    static const Text tail = utf8ToGbk("）已在前一天，未平移；请改小平移的分钟数");
+    return head + start + tail;
+}
+
+// What a shift applied, in the note beside the list: "已平移：数学 +10分钟，开考 09:10，结束
+// 10:10", with "按新开考时间 09:30 " before the minutes when a typed start was moved, and
+// "；2项提醒的时间已过，标为错过" when cues fell behind.
+Text shiftAppliedText(const Text& subject, int minutes, const ExamRun::Shift& shift) {
+    static const Text head = utf8ToGbk("已平移：");
+    static const Text fromTyped = utf8ToGbk("按新开考时间 ");
+    static const Text unit = utf8ToGbk("分钟，开考 ");
+    static const Text endWord = utf8ToGbk("，结束 ");
+    static const Text behindHead = utf8ToGbk("；");
+    static const Text behindTail = utf8ToGbk("项提醒的时间已过，标为错过");
+    Text out = head + subject + ' ';
+    if (shift.fromTyped) {
+        out += fromTyped + shift.from + ' ';
+    }
+    out += (minutes >= 0 ? Text("+") : Text()) + toText(minutes) + unit + shift.start + endWord +
+           shift.end;
+    if (shift.behind > 0) {
+        out += behindHead + toText(shift.behind) + behindTail;
+    }
+    return out;
+}
+
 // The schedule of a start holds at least one line of more than three bytes.
 constexpr std::size_t kShortestSchedule = 4;
 
@@ -259,6 +288,10 @@ bool RunController::shiftExam(int exam, int minutes) {
     const LocalTime now = clock_.now();
     const ExamRun::Shift shift = run_.shiftExam(exam, minutes, moved, rows_.cues(), now);
     if (!shift.done) {
+        if (shift.refusal == ExamRun::ShiftRefusal::DayBefore) {
+            dialogs_.message(shiftDayBeforeText(shift.start), MessageButtons::Ok, MessageIcon::None,
+                             view_.dialogOwner());
+        }
         return false;
     }
     // The start box keeps the new time, so a save writes it.
@@ -269,6 +302,7 @@ bool RunController::shiftExam(int exam, int minutes) {
                              toInteger(shift.start.substr(3, 2)), toInteger(moved.duration)));
     showRows();
     if (progress_) {
+        progress_->setShiftNote(shiftAppliedText(moved.subject, minutes, shift));
         progress_->showCountdown(run_, now);
         progress_->showEdits(run_, exams, rows_.cues());
     }
@@ -279,13 +313,19 @@ void RunController::shiftChosenExam() {
     if (progressView_ == nullptr || !active_) {
         return;
     }
-    const std::int64_t minutes = toInteger(progressView_->shiftMinutes());
-    if (minutes < -kMaxShiftMinutes || minutes > kMaxShiftMinutes) {
+    const std::optional<int> minutes = progressView_->shiftMinutes();
+    if (!minutes || *minutes < -kMaxShiftMinutes || *minutes > kMaxShiftMinutes) {
         dialogs_.message(shiftRangeText(), MessageButtons::Ok, MessageIcon::None,
                          view_.dialogOwner());
         return;
     }
-    shiftExam(progressView_->shiftChoice(), static_cast<int>(minutes));
+    shiftExam(progressView_->shiftChoice(), *minutes);
+}
+
+void RunController::noticeDismissed() {
+    if (!runState()) {
+        view_.setWide(false);
+    }
 }
 
 void RunController::noteEdits() {

@@ -90,12 +90,15 @@ class RunController {
     bool shiftExam(int exam, int minutes);
     // Shows beside the list whether edits of the exams wait for the next start.
     void noteEdits();
+    // The notice of cues that did not play was dismissed: an idle window narrows now.
+    void noticeDismissed();
 
     // What became of the play of a due cue, as the audio side tells it (see ExamRun).
     ExamRun::PlayId currentPlay() const { return run_.currentPlay(); }
     void reportPlayed(ExamRun::PlayId play, const LocalTime* startedAt = nullptr) {
         run_.reportPlayed(play, startedAt);
     }
+    void reportWaiting(ExamRun::PlayId play) { run_.reportWaiting(play); }
     void reportMissed(ExamRun::PlayId play, MissReason reason) { run_.reportMissed(play, reason); }
 
   private:

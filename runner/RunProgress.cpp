@@ -10,6 +10,7 @@ const Text& missReasonText(MissReason reason) {
     static const Text fileMissing = utf8ToGbk("文件不存在");
     static const Text undecodable = utf8ToGbk("无法解码");
     static const Text noDevice = utf8ToGbk("没有音频设备");
+    static const Text shiftedPast = utf8ToGbk("平移后时间已过");
     switch (reason) {
         case MissReason::FileMissing:
             return fileMissing;
@@ -17,6 +18,8 @@ const Text& missReasonText(MissReason reason) {
             return undecodable;
         case MissReason::NoAudioDevice:
             return noDevice;
+        case MissReason::ShiftedPast:
+            return shiftedPast;
         case MissReason::ClockJump:
             break;
     }
@@ -32,11 +35,19 @@ Text progressMark(const RowProgress& progress) {
     static const Text next = utf8ToGbk("下一个");
     static const Text played = utf8ToGbk("已播放 ");
     static const Text missed = utf8ToGbk("错过：");
+    static const Text late = utf8ToGbk("（晚");
+    static const Text lateEnd = utf8ToGbk("秒）");
+    static const Text waiting = utf8ToGbk("等待音频设备");
     switch (progress.state) {
         case RowState::Next:
             return next;
         case RowState::Played:
+            if (progress.lateSeconds > 0) {
+                return played + progress.playedAt + late + toText(progress.lateSeconds) + lateEnd;
+            }
             return played + progress.playedAt;
+        case RowState::WaitingForDevice:
+            return waiting;
         case RowState::Missed:
             return missed + missReasonText(progress.reason);
         case RowState::Ahead:

@@ -32,8 +32,9 @@ void RunProgressPresenter::showCountdown(const ExamRun& run, const LocalTime& no
 
 void RunProgressPresenter::showEdits(const ExamRun& run, const ExamSettings& exams,
                                      const CueSettings& cues) {
-    Text note =
-        run.active() && run.editsWaiting(exams, cues) ? ExamRun::editsWaitingText() : Text();
+    Text note = !run.active()                   ? Text()
+                : run.editsWaiting(exams, cues) ? ExamRun::editsWaitingText()
+                                                : shiftNote_;
     if (note != editNote_) {
         editNote_ = note;
         view_.setEditNote(editNote_);
@@ -55,6 +56,7 @@ void RunProgressPresenter::showShiftChoices(const ExamRun& run, const ExamSettin
 void RunProgressPresenter::clear() {
     countdown_.clear();
     editNote_.clear();
+    shiftNote_.clear();
     view_.setCountdown(Text());
     view_.setEditNote(Text());
     view_.setShiftChoices({});

@@ -19,7 +19,9 @@ class RunProgressPresenter : public MissNotifier {
     void forgetMarks() { shown_.clear(); }
     void showMarks(const ExamRun& run);
     void showCountdown(const ExamRun& run, const LocalTime& now);
+    // The note beside the list: that edits wait, else what the last late start applied.
     void showEdits(const ExamRun& run, const ExamSettings& exams, const CueSettings& cues);
+    void setShiftNote(const Text& note) { shiftNote_ = note; }
     // The exams of the active run that have a row, by their subjects as they now stand; none
     // while the run is not active.
     void showShiftChoices(const ExamRun& run, const ExamSettings& exams);
@@ -33,6 +35,7 @@ class RunProgressPresenter : public MissNotifier {
     std::vector<Text> shown_;  // the mark each row shows
     Text countdown_;
     Text editNote_;
+    Text shiftNote_;
 };
 
 }  // namespace exambell

@@ -3,6 +3,7 @@
 // countdown under the clock, the notice of cues that did not play, the note that edits wait for
 // the next start, and the late-start controls. ui/ implements it over the real controls.
 
+#include <optional>
 #include <vector>
 
 #include "runner/RunProgress.h"
@@ -32,9 +33,10 @@ class RunProgressView {
     };
     // The exams a late start can move; none disables the controls.
     virtual void setShiftChoices(const std::vector<ExamChoice>& choices) = 0;
-    // The exam chosen (0 when none) and the minutes typed (their leading number, either sign).
+    // The exam chosen (0 when none) and the minutes in the minutes box (either sign); nullopt
+    // while the box holds no number.
     virtual int shiftChoice() const = 0;
-    virtual Text shiftMinutes() const = 0;
+    virtual std::optional<int> shiftMinutes() const = 0;
 };
 
 }  // namespace exambell

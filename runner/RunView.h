@@ -25,7 +25,8 @@ class RunView {
     virtual void setRunButtonLeft(int left) = 0;
     virtual int runButtonRestingLeft(bool running) const = 0;
 
-    // Wide while running, so that the reminder list shows; narrow while idle.
+    // Wide while running, so that the reminder list shows; narrow while idle, except while a
+    // notice of cues that did not play stands (it lies over the list).
     virtual void setWide(bool wide) = 0;
 
     // 超级列表框1, one row per pending or played cue.

@@ -157,12 +157,9 @@ MainWindow::MainWindow(QWidget* owner)
     editNote->setVisible(false);
     shiftExam = new ComboBox(this, gbk("平移考试框"), ComboBox::Kind::ListOnly, false);
     shiftExam->setGeometry(596, 9, 104, 24);
-    shiftMinutes = new EditBox(this, gbk("平移分钟框"), "10");
-    shiftMinutes->setGeometry(704, 9, 44, 24);
-    shiftMinutes->setDigitsOnly(true);
-    shiftMinutes->setTypingLimit(4);
-    shiftMinutes->setCentred();
-    shiftMinutes->attachUpDown(-kMaxShiftMinutes, kMaxShiftMinutes);
+    // Box and arrows in one, where the box and its arrow pair were.
+    shiftMinutes = new SpinBox(this, gbk("平移分钟框"), -kMaxShiftMinutes, kMaxShiftMinutes, 10);
+    shiftMinutes->setGeometry(704, 9, 62, 24);
     shiftUnit = new TransparentLabel(this, gbk("平移单位标签"), gbk("分钟"));
     shiftUnit->setGeometry(770, 9, 30, 24);
     shiftButton = new Button(this, gbk("平移按钮"), gbk("平移考试"));

@@ -32,6 +32,7 @@
 #include "ui/NoticePanel.h"
 #include "ui/PictureBox.h"
 #include "ui/ReportList.h"
+#include "ui/SpinBox.h"
 #include "ui/TransparentLabel.h"
 #include "ui/Window.h"
 
@@ -90,7 +91,7 @@ class MainWindow : public Window {
     TransparentLabel* editNote = nullptr;  // 修改提示标签: under the list, while edits wait
     // Moving one exam of the run (a late start), in the heading row of the list.
     ComboBox* shiftExam = nullptr;          // 平移考试框: the exams of the run
-    EditBox* shiftMinutes = nullptr;        // 平移分钟框: minutes, either sign, up-down
+    SpinBox* shiftMinutes = nullptr;        // 平移分钟框: minutes, -720 .. 720, with arrows
     TransparentLabel* shiftUnit = nullptr;  // 平移单位标签 "分钟"
     Button* shiftButton = nullptr;          // 平移按钮 "平移考试"
 

@@ -132,7 +132,10 @@ int MainWindowAdapter::runButtonRestingLeft(bool running) const {
 }
 
 void MainWindowAdapter::setWide(bool wide) {
-    window_.setWindowWidth(wide ? MainWindow::kWideWidth : MainWindow::kNarrowWidth);
+    // The notice of cues that did not play lies over the foot of the list: while one stands the
+    // window stays wide, so that it and the rows it names stay in sight until dismissed.
+    const bool notice = window_.missNotice->noticeCount() > 0;
+    window_.setWindowWidth(wide || notice ? MainWindow::kWideWidth : MainWindow::kNarrowWidth);
 }
 
 void MainWindowAdapter::clearReminders() {

@@ -12,6 +12,7 @@ void RunProgressAdapter::setReminderMark(int row, const Text& mark, RowState sta
     ReportList::Tone tone = ReportList::Tone::Plain;
     switch (state) {
         case RowState::Next:
+        case RowState::WaitingForDevice:
             tone = ReportList::Tone::Highlight;
             break;
         case RowState::Played:
@@ -33,6 +34,9 @@ void RunProgressAdapter::setCountdown(const Text& text) {
 
 void RunProgressAdapter::addNotice(const Text& text) {
     window_.missNotice->addNotice(text);
+    // Also after the run has ended (a cue that waited for a device in vain): a notice must be
+    // seen, and it lies in the wide part of the window.
+    window_.setWindowWidth(MainWindow::kWideWidth);
 }
 
 void RunProgressAdapter::setEditNote(const Text& text) {
@@ -63,8 +67,8 @@ int RunProgressAdapter::shiftChoice() const {
     return box.currentIndex() >= 0 ? box.currentValue() : 0;
 }
 
-Text RunProgressAdapter::shiftMinutes() const {
-    return window_.shiftMinutes->text();
+std::optional<int> RunProgressAdapter::shiftMinutes() const {
+    return window_.shiftMinutes->value();
 }
 
 }  // namespace exambell

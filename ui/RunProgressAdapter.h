@@ -20,7 +20,7 @@ class RunProgressAdapter : public RunProgressView {
     void setEditNote(const Text& text) override;
     void setShiftChoices(const std::vector<ExamChoice>& choices) override;
     int shiftChoice() const override;
-    Text shiftMinutes() const override;
+    std::optional<int> shiftMinutes() const override;
 
   private:
     MainWindow& window_;

@@ -153,7 +153,7 @@ TEST_F(KeepAwake, AShiftKeepsTheInhibitorAndTheMovedEndReleasesIt) {
     // The last exam starts half an hour late: its end, the run's last cue, moves to 15:30.
     MainWindow& w = main();
     w.shiftExam->setCurrentIndex(w.shiftExam->count() - 1);
-    w.shiftMinutes->setText("30");
+    w.shiftMinutes->setValue(30);
     w.shiftButton->button()->click();
     EXPECT_EQ(dbusInhibitor.state(), InhibitState::Held);
     EXPECT_EQ(screenSaver.calls, QStringList{kInhibitCall});

@@ -119,7 +119,7 @@ TEST(ExamRun, AStallBeyondTheCatchUpWindowMarksTheDroppedRowsAndReportsThemOnce)
     EXPECT_EQ(t.played, (std::vector<std::string>{"4 09:00:00"}));
 }
 
-TEST(ExamRun, PlayOutcomesMarkTheirRowsAndALaterSoundReplacesAMiss) {
+TEST(ExamRun, PlayOutcomesMarkTheirRowsOnceAndALateSoundSaysHowLate) {
     DrivenExamRun t;
     t.cues = cueSettings({4, 6});
     t.exams[0] = {true, g("数学"), "09:00", "60"};
@@ -142,17 +142,99 @@ TEST(ExamRun, PlayOutcomesMarkTheirRowsAndALaterSoundReplacesAMiss) {
     t.advanceTo(9, 30, 0, 500);
     ExamRun::PlayId end = t.run.currentPlay();
     EXPECT_NE(end, start);
-    t.run.reportMissed(end, MissReason::NoAudioDevice);
-    EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 错过：没有音频设备");
-    // The device is back two seconds later and the cue sounds then.
-    t.clock.advance(2000);
+    // No device: the cue waits for one, and nothing is reported yet.
+    t.run.reportWaiting(end);
+    EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 等待音频设备");
+    EXPECT_EQ(t.notifier.reports.size(), 1u);
+    // The device is back thirteen seconds later and the cue sounds then: played, and late.
+    t.clock.advance(13000);
     LocalTime later = t.clock.now();
     t.run.reportPlayed(end, &later);
-    EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 已播放 09:30:02");
+    EXPECT_EQ(t.rows()[3], "4 09:30:00 结束 已播放 09:30:13（晚13秒）");
+    EXPECT_EQ(t.notifier.reports.size(), 1u);
     t.run.reportMissed(999, MissReason::Undecodable);  // unknown plays are ignored
     t.run.reportMissed(start, MissReason::Undecodable);
     EXPECT_EQ(t.rows()[0], "1 09:00:00 开考 错过：无法解码");
-    EXPECT_EQ(t.notifier.reports.size(), 3u);
+    EXPECT_EQ(t.notifier.reports.size(), 2u);
+    // One outcome per cue: a missed cue is not turned into a played one by a later word.
+    t.run.reportPlayed(start, &later);
+    EXPECT_EQ(t.rows()[0], "1 09:00:00 开考 错过：无法解码");
+}
+
+TEST(ExamRun, ACueThatWaitedForADeviceInVainIsMissedOnceAlsoAfterTheRunEnded) {
+    DrivenExamRun t;
+    t.cues = cueSettings({4});
+    t.exams[0] = {true, g("数学"), "09:00", "60"};
+    t.clock.setTime(8, 50, 0);
+    t.start();
+    t.advanceTo(9, 0, 0, 500);
+    const ExamRun::PlayId play = t.run.currentPlay();
+    t.run.reportWaiting(play);
+    EXPECT_EQ(t.finished, 1);  // the last cue was asked for: the run has ended by itself
+    EXPECT_TRUE(t.notifier.reports.empty());
+    t.run.reportMissed(play, MissReason::NoAudioDevice);
+    EXPECT_EQ(t.rows()[0], "1 09:00:00 开考 错过：没有音频设备");
+    ASSERT_EQ(t.notifier.reports.size(), 1u);
+    EXPECT_EQ(t.notifier.reports[0][0].reason, MissReason::NoAudioDevice);
+}
+
+TEST(ExamRun, AShiftThatPutsPendingCuesBehindNowMarksThemMissedAndSaysSo) {
+    DrivenExamRun t;
+    t.cues = cueSettings({1, 4, 6});
+    t.exams[0] = {true, g("数学"), "10:30", "60"};
+    t.clock.setTime(10, 0, 0);
+    t.start();
+    t.advanceTo(10, 2, 16);
+    // Thirty minutes earlier: 开考前15分钟 (now 09:45) and 开考 (now 10:00) lie behind.
+    const ExamRun::Shift shift = t.run.shiftExam(1, -30, t.exams[0], t.cues, t.clock.now());
+    ASSERT_TRUE(shift.done);
+    EXPECT_EQ(shift.start, "10:00");
+    EXPECT_EQ(shift.behind, 2);
+    EXPECT_EQ(t.rows(), (Rows{"1 09:45:00 开考前15分钟 错过：平移后时间已过",
+                              "2 10:00:00 开考 错过：平移后时间已过", "3 11:00:00 结束 下一个"}));
+    ASSERT_EQ(t.notifier.reports.size(), 1u);
+    EXPECT_EQ(u(missNoticeText(t.notifier.reports[0])),
+              "未能播放：数学 09:45:00 开考前15分钟（平移后时间已过）；"
+              "数学 10:00:00 开考（平移后时间已过）");
+    t.clock.advance(3600 * 1000);
+    EXPECT_EQ(t.played, (std::vector<std::string>{"6 11:00:00"}));
+}
+
+TEST(ExamRun, AShiftIntoTheDayBeforeIsRefusedAndChangesNothing) {
+    DrivenExamRun t;
+    t.cues = cueSettings({4, 6});
+    t.exams[0] = {true, g("数学"), "10:07", "60"};
+    t.clock.setTime(10, 0, 0);
+    t.start();
+    const Rows before = t.rows();
+    const ExamRun::Shift shift = t.run.shiftExam(1, -720, t.exams[0], t.cues, t.clock.now());
+    EXPECT_FALSE(shift.done);
+    EXPECT_EQ(shift.refusal, ExamRun::ShiftRefusal::DayBefore);
+    EXPECT_EQ(shift.start, "22:07");
+    EXPECT_EQ(t.rows(), before);
+    EXPECT_EQ(t.run.exams()[0].start, "10:07");
+}
+
+TEST(ExamRun, AStartTypedDuringTheRunIsWhatAShiftMoves) {
+    DrivenExamRun t;
+    t.cues = cueSettings({4, 6});
+    t.exams[0] = {true, g("数学"), "09:00", "60"};
+    t.clock.setTime(8, 30, 0);
+    t.start();
+    ExamSetting typed = t.exams[0];
+    typed.start = "09:30";
+    ExamRun::Shift shift = t.run.shiftExam(1, 5, typed, t.cues, t.clock.now());
+    ASSERT_TRUE(shift.done);
+    EXPECT_TRUE(shift.fromTyped);
+    EXPECT_EQ(shift.from, "09:30");
+    EXPECT_EQ(shift.start, "09:35");
+    EXPECT_EQ(shift.end, "10:35");
+    EXPECT_EQ(t.rows(), (Rows{"1 09:35:00 开考 下一个", "2 10:35:00 结束 "}));
+    // A start box that holds no time leaves the run's start.
+    typed.start = "9x";
+    shift = t.run.shiftExam(1, 5, typed, t.cues, t.clock.now());
+    EXPECT_FALSE(shift.fromTyped);
+    EXPECT_EQ(shift.start, "09:40");
 }
 
 TEST(ExamRun, ARunBeforeMidnightServesAnExamJustAfterIt) {
@@ -213,6 +295,7 @@ TEST(ExamRun, AShiftMovesOneExamAndPlaysNothingTwice) {
                     "9 10:45:00 结束前15分钟 ", "10 11:00:00 结束 "}));
     // Started late after all: another five minutes, once the start cue has sounded.
     t.advanceTo(9, 10, 1);
+    math.start = shift.start;  // the start box shows the moved start
     shift = t.run.shiftExam(1, 5, math, t.cues, t.clock.now());
     EXPECT_EQ(shift.start, "09:15");
     EXPECT_EQ(shift.end, "10:15");

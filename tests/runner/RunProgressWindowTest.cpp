@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -162,17 +164,108 @@ TEST_F(RunProgressWindow, WhatTheAudioSideReportsMarksTheRowOfThatPlay) {
     controller().reportMissed(controller().currentPlay(), MissReason::Undecodable);
     EXPECT_EQ(rows()[0], "09:00:00 开考 错过：无法解码");
     EXPECT_EQ(notice(), "未能播放：数学 09:00:00 开考（无法解码）");
-    advanceTo(10, 0, 1);
-    const ExamRun::PlayId end = controller().currentPlay();
-    controller().reportMissed(end, MissReason::NoAudioDevice);
-    EXPECT_EQ(rows()[1], "10:00:00 结束 错过：没有音频设备");
-    EXPECT_EQ(main().missNotice->noticeCount(), 2);
-    // The device came back two seconds later and the cue sounded then.
-    clock.advance(2000);
-    const LocalTime later = clock.now();
-    controller().reportPlayed(end, &later);
-    EXPECT_EQ(rows()[1], "10:00:00 结束 已播放 10:00:03");
+    // The device is gone when the end falls due: the cue waits for it, nothing is noticed yet.
+    audio.setDeviceOpen(false);
+    advanceTo(10, 0, 0, 300);
+    EXPECT_EQ(rows()[1], "10:00:00 结束 等待音频设备");
+    EXPECT_EQ(main().missNotice->noticeCount(), 1);
+    // The device came back thirteen seconds later and the cue sounded then: one outcome, late.
+    clock.advance(13000);
+    audio.setDeviceOpen(true);
+    const FakeAudioOutput::Call last = audio.plays().back();
+    audio.sendReport(last.id, last.path, PlayOutcome::Started);
+    EXPECT_EQ(rows()[1], "10:00:00 结束 已播放 10:00:13（晚13秒）");
+    EXPECT_EQ(main().missNotice->noticeCount(), 1);
+    EXPECT_EQ(notice(), "未能播放：数学 09:00:00 开考（无法解码）");
     EXPECT_TRUE(dialogs.texts().empty());
+}
+
+TEST_F(RunProgressWindow, TheNoticeOfAMissedLastCueStaysInSightAfterTheRunEndsByItself) {
+    startAt(8, 0);
+    exam(1, "数学", "09:00", "60");
+    cues({4, 6});
+    run();
+    std::filesystem::remove(folder.path() / std::filesystem::path("语音文件库/06结束.mp3"));
+    advanceTo(10, 0, 1);
+    MainWindow& w = main();
+    EXPECT_FALSE(w.runButton->checked());  // ended by itself
+    ASSERT_TRUE(w.missNotice->visible());
+    EXPECT_EQ(notice(), "未能播放：数学 10:00:00 结束（文件不存在）");
+    // The notice, and the row it names, lie inside the window.
+    EXPECT_EQ(w.windowWidth(), MainWindow::kWideWidth);
+    EXPECT_LE(w.missNotice->left() + w.missNotice->width(), w.windowWidth());
+    EXPECT_EQ(rows()[1], "10:00:00 结束 错过：文件不存在");
+    // The design's controls stay where they are.
+    EXPECT_EQ(w.runButton->left(), MainWindow::kRunButtonIdleLeft);
+    screenshot("notice-after-the-end");
+    QTest::mouseClick(w.missNotice->dismissButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.missNotice->visible());
+    EXPECT_EQ(w.windowWidth(), MainWindow::kNarrowWidth);
+}
+
+TEST_F(RunProgressWindow, ACueThatWaitedForTheDeviceInVainAfterTheEndWidensTheWindowForItsNotice) {
+    startAt(8, 0);
+    exam(1, "数学", "09:00", "60");
+    cues({4});
+    run();
+    audio.setDeviceOpen(false);
+    advanceTo(9, 0, 1);
+    MainWindow& w = main();
+    EXPECT_FALSE(w.runButton->checked());
+    EXPECT_EQ(w.windowWidth(), MainWindow::kNarrowWidth);
+    const FakeAudioOutput::Call last = audio.plays().back();
+    audio.sendReport(last.id, last.path, PlayOutcome::NoDevice);  // it gave up
+    EXPECT_EQ(w.windowWidth(), MainWindow::kWideWidth);
+    EXPECT_TRUE(w.missNotice->visible());
+    EXPECT_EQ(notice(), "未能播放：数学 09:00:00 开考（没有音频设备）");
+    EXPECT_EQ(rows()[0], "09:00:00 开考 错过：没有音频设备");
+}
+
+TEST_F(RunProgressWindow, TheMinutesBoxTakesNumbersOnlyAndTheNoteSaysWhatAShiftApplied) {
+    startAt(8, 30);
+    exam(1, "数学", "09:00", "60");
+    cues({4, 6});
+    run();
+    MainWindow& w = main();
+    QLineEdit* minutes = w.shiftMinutes->spinBox()->findChild<QLineEdit*>();
+    ASSERT_NE(minutes, nullptr);
+    minutes->selectAll();
+    type(minutes, QStringLiteral("1x"));
+    EXPECT_EQ(w.shiftMinutes->text(), "1");  // what the box shows is what applies
+    QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
+    EXPECT_EQ(w.examStart[1]->text(), "09:01");
+    EXPECT_TRUE(w.editNote->visible());
+    EXPECT_EQ(caption(w.editNote), "已平移：数学 +1分钟，开考 09:01，结束 10:01");
+    minutes->selectAll();
+    type(minutes, QStringLiteral("10分钟"));
+    EXPECT_EQ(w.shiftMinutes->text(), "10");
+    // Letters typed over the number do not go in: the box keeps showing what applies.
+    minutes->selectAll();
+    type(minutes, QStringLiteral("ab"));
+    EXPECT_EQ(w.shiftMinutes->text(), "10");
+    // An emptied box holds no number: nothing is applied, and the range is said.
+    minutes->selectAll();
+    QTest::keyClick(minutes, Qt::Key_Backspace);
+    QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"平移的分钟数须在-720到720之间"});
+    EXPECT_EQ(w.examStart[1]->text(), "09:01");
+    dialogs.clear();
+    // A start typed during the run is what the shift moves.
+    w.examStart[1]->setText("09:30");
+    w.shiftMinutes->setValue(5);
+    QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
+    EXPECT_EQ(w.examStart[1]->text(), "09:35");
+    EXPECT_EQ(caption(w.examEnd[1]), "结束时间为 10:35");
+    EXPECT_EQ(caption(w.editNote),
+              "已平移：数学 按新开考时间 09:30 +5分钟，开考 09:35，结束 10:35");
+    EXPECT_EQ(rows(), (Rows{"09:35:00 开考 下一个", "10:35:00 结束 "}));
+    // Into the day before: refused, said, and nothing moves.
+    w.shiftMinutes->setValue(-720);
+    QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
+    EXPECT_EQ(
+        dialogs.texts(),
+        std::vector<std::string>{"平移后开考时间（21:35）已在前一天，未平移；请改小平移的分钟数"});
+    EXPECT_EQ(w.examStart[1]->text(), "09:35");
 }
 
 TEST_F(RunProgressWindow, ALateStartMovesOneExamItsBoxesAndBellsAndPlaysNothingTwice) {
@@ -187,7 +280,7 @@ TEST_F(RunProgressWindow, ALateStartMovesOneExamItsBoxesAndBellsAndPlaysNothingT
     ASSERT_EQ(w.shiftExam->count(), 2);
     w.shiftExam->setCurrentIndex(0);
     EXPECT_EQ(gbkToUtf8(w.shiftExam->text()), "数学");
-    w.shiftMinutes->setText("10");
+    w.shiftMinutes->setValue(10);
     QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
     EXPECT_EQ(w.examStart[1]->text(), "09:10");
     EXPECT_EQ(caption(w.examEnd[1]), "结束时间为 10:10");
@@ -200,7 +293,7 @@ TEST_F(RunProgressWindow, ALateStartMovesOneExamItsBoxesAndBellsAndPlaysNothingT
     EXPECT_EQ(caption(w.countdownLabel), "下一项：数学 开考  还有 00:20:00");
     // A negative move, once the start has sounded: it is not played again.
     advanceTo(9, 10, 30);
-    w.shiftMinutes->setText("-5");
+    w.shiftMinutes->setValue(-5);
     QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
     EXPECT_EQ(w.examStart[1]->text(), "09:05");
     EXPECT_EQ(caption(w.examEnd[1]), "结束时间为 10:05");
@@ -231,7 +324,7 @@ TEST_F(RunProgressWindow, AShiftedStartIsWhatASaveWrites) {
     cues({4, 6});
     run();
     MainWindow& w = main();
-    w.shiftMinutes->setText("15");
+    w.shiftMinutes->setValue(15);
     QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
     // Saving pauses the run after a question (answered OK).
     w.saveButton->button()->click();
@@ -252,14 +345,15 @@ TEST_F(RunProgressWindow, EditsDuringARunAreNotedUntilTheNextStartOrAShift) {
     EXPECT_EQ(caption(w.editNote),
               "考试设置已修改：下次开始运行时生效（平移某场考试时即对该场生效）");
     // A shift by nothing applies the exam's fields as they stand.
-    w.shiftMinutes->setText("0");
+    w.shiftMinutes->setValue(0);
     QTest::mouseClick(w.shiftButton->button(), Qt::LeftButton);
-    EXPECT_FALSE(w.editNote->visible());
+    EXPECT_EQ(caption(w.editNote), "已平移：数学 +0分钟，开考 09:00，结束 10:30");
     EXPECT_EQ(rows().back(), "10:30:00 结束 ");
     // A cue switched on waits as well.
     w.cueEnabled[5]->setChecked(true);
     clock.advance(1000);
-    EXPECT_TRUE(w.editNote->visible());
+    EXPECT_EQ(caption(w.editNote),
+              "考试设置已修改：下次开始运行时生效（平移某场考试时即对该场生效）");
     // Paused: the note goes.
     w.runButton->button()->click();
     EXPECT_FALSE(w.editNote->visible());
