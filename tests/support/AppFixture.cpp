@@ -39,7 +39,7 @@ void AppFixture::start() {
     platform.settingsDir = settingsDir;
     platform.dialogs = &dialogs;
     platform.clock = &clock;
-    platform.audio = &audio;
+    platform.audio = audioOutput;
     platform.spreadsheet = &spreadsheet;
     platform.urlOpener = &urlOpener;
     platform.clockSync = &clockSync;

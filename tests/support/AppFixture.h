@@ -65,6 +65,8 @@ class AppFixture : public ::testing::Test {
     FakeDialogs dialogs;
     FakeClock clock;
     FakeAudioOutput audio{clock};
+    // The output the program is given; a test may point it at a real one before start().
+    AudioOutput* audioOutput = &audio;
     RecordingSpreadsheet spreadsheet;
     RecordingUrlOpener urlOpener;
     FakeClockSync clockSync;
