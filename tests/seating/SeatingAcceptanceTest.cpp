@@ -145,6 +145,9 @@ TEST_F(SeatingAcceptance, ImportReimportDrawMisclickRedrawAndExport) {
     click("按码生成按钮");
     EXPECT_EQ(field("抽签码编辑"), code);
 
+    if (std::getenv("EXAMBELL_KEEP_PDF")) {
+        seating->grab().save(QString::fromStdString(saved("seating-window.png").string()));
+    }
     const std::filesystem::path pdf = saved("座位表.pdf");
     const std::filesystem::path workbook = saved("座位表.xlsx");
     dialogs.clear();
