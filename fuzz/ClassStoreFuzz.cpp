@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Text store;
     std::vector<SavedClass> saved;
     for (std::size_t i = 1; i < fields.size(); i += 2) {
-        const Text name(fields[i]);
+        // The window saves a class under its name without the blanks around it.
+        const Text name = ClassStore::trimmedClassName(fields[i]);
         const exambell::RosterCheck roster = ClassStore::checkRoster(fields[i + 1], separator);
         // An element of an empty name and no names is "," which a rebuild drops on purpose.
         if (roster.problem != exambell::NameProblem::None || ClassStore::breaksFormat(name) ||

@@ -7,6 +7,8 @@ namespace exambell {
 namespace {
 
 const Text kHeading = utf8ToGbk("考试座位表");
+const Text kExamWord = utf8ToGbk("考试");
+const Text kSeatingChart = utf8ToGbk("座位表");
 const Text kYear = utf8ToGbk("年");
 const Text kMonth = utf8ToGbk("月");
 const Text kDay = utf8ToGbk("日");
@@ -18,6 +20,19 @@ const Text kCodeCaption = utf8ToGbk("抽签码：");
 const Text kFingerprintCaption = utf8ToGbk("名单指纹：");
 const Text kNoCode = utf8ToGbk("本表没有抽签码");
 const Text kGap = utf8ToGbk("　　");  // two wide blanks between the parts of a line
+
+// Whether text ends with the whole characters of tail (a GBK trail byte is no character start).
+bool endsWithCharacters(const Text& text, const Text& tail) {
+    if (!text.ends_with(tail)) {
+        return false;
+    }
+    std::size_t at = 0;
+    const std::size_t start = text.size() - tail.size();
+    while (at < start) {
+        at += static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
+    }
+    return at == start;
+}
 
 void addPart(Text& line, const Text& caption, const Text& value) {
     if (value.empty()) {
@@ -51,17 +66,22 @@ Text ChartDocument::footer() const {
     return line;
 }
 
-ChartDocument ChartDocument::of(const ChartFields& fields, const SeatTable& grid,
+ChartDocument ChartDocument::of(const DrawnChart& drawn, const ChartFields& fields,
                                 const LocalTime& date) {
     ChartDocument document;
-    document.heading = fields.exam.empty() ? kHeading : fields.exam + kHeading;
+    // "期中考试" + "座位表", not "期中考试考试座位表".
+    const bool namesExam = endsWithCharacters(fields.exam, kExamWord);
+    document.heading = fields.exam.empty() ? kHeading
+                       : namesExam         ? fields.exam + kSeatingChart
+                                           : fields.exam + kHeading;
     document.date =
         toText(date.year) + kYear + toText(date.month) + kMonth + toText(date.day) + kDay;
-    document.classes = fields.mixedClasses.empty() ? fields.classText : fields.mixedClasses;
+    document.classes = drawn.classes;
     document.room = fields.room;
     document.exam = fields.exam;
-    document.code = fields.shownCode;
-    document.fingerprint = fields.shownFingerprint;
+    document.code = drawn.code;
+    document.fingerprint = drawn.fingerprint;
+    const SeatTable& grid = drawn.table;
     // Rows below the last one with a label or a seat are left off: they would only shrink the
     // seats on the page.
     int rows = std::max(grid.rowCount() - 1, 0);

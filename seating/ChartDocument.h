@@ -4,6 +4,7 @@
 // on an A4 landscape page; nothing here knows about painting.
 
 #include "platform/Clock.h"
+#include "seating/DrawnChart.h"
 #include "seating/SeatTable.h"
 #include "seating/SeatingView.h"
 #include "text/Text.h"
@@ -13,14 +14,15 @@ namespace exambell {
 struct ChartDocument {
     Text heading;      // "考试座位表", with the exam in front of it when one is typed
     Text date;         // "2026年1月2日"
-    Text classes;      // the class box's text, "" in numbers mode
+    Text classes;      // the class the chart was drawn for, "" in numbers mode
     Text room;         // as typed, "" when none
     Text exam;         // as typed, "" when none
     Text code;         // the draw code of the chart shown, "" before a draw
     Text fingerprint;  // the roster fingerprint of that draw
     // The labelled part of the grid: row 0 holds the column labels (column 0 empty), column 0
     // the row labels; the grid's always-empty first row and the empty rows after the last
-    // labelled one are left out.
+    // labelled one are left out. A seat's text may hold its exam number and name on two lines
+    // ("\n" between them).
     SeatTable table;
 
     // The title block's second line: date, classes, room and exam, each with its caption, the
@@ -29,9 +31,8 @@ struct ChartDocument {
     // The footer: the draw code and the fingerprint, or a note that the chart has none.
     Text footer() const;
 
-    // The document of the grid as the window shows it now (grid: the whole grid, its first row
-    // empty), on date.
-    static ChartDocument of(const ChartFields& fields, const SeatTable& grid,
+    // The document of a drawn chart, with the room and exam as typed now, on date.
+    static ChartDocument of(const DrawnChart& drawn, const ChartFields& fields,
                             const LocalTime& date);
 };
 
@@ -39,8 +40,7 @@ struct ChartDocument {
 class ChartOutput {
   public:
     virtual ~ChartOutput() = default;
-    // Writes a one-page PDF over path (GBK) as a whole: false leaves a file that was there as it
-    // was.
+    // Writes the PDF over path (GBK) as a whole: false leaves a file that was there as it was.
     virtual bool writePdf(const ChartDocument& document, const Text& path) = 0;
     enum class PrintResult { Printed, Cancelled, Failed };
     // Shows the print dialog over owner and prints on the printer chosen there.

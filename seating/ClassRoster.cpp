@@ -128,7 +128,7 @@ void ClassRoster::importClass() {
                 MessageIcon::Error);
         return;
     }
-    const Text& className = fields.className;
+    const Text className = ClassStore::trimmedClassName(fields.className);
     if (ClassStore::breaksFormat(className)) {
         message(breaksFormatMessage(kClassNamePrefix, className), MessageButtons::Ok,
                 MessageIcon::Error);
@@ -170,8 +170,16 @@ void ClassRoster::saveClass(const Text& className, const Text& joinedNames) {
         message(kSaveFailed, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
-    if (view_.chartFields().classText == className) {
+    // The class loaded for the chart takes its new names, and the count goes with them.
+    const ChartFields chosen = view_.chartFields();
+    if (chosen.classValue != 0 && !chosen.classText.empty() &&
+        ClassStore::sameClassName(chosen.classText, className)) {
         chosenNames_ = joinedNames;
+        std::int64_t count = 0;
+        for (const Text& name : splitText(joinedNames, ",")) {
+            count += name.empty() ? 0 : 1;
+        }
+        view_.setCount(toText(count));
     }
     message(kSaved, MessageButtons::Ok, MessageIcon::None);
 }
@@ -198,7 +206,13 @@ void ClassRoster::renameClass() {
     if (!value) {
         return;
     }
-    const Text newName = view_.importFields().className;
+    const ImportFields fields = view_.importFields();
+    // The store is GBK: a character GBK lacks would be saved as "?".
+    if (fields.lostCharacter) {
+        message(nonGbkSaveMessage(*fields.lostCharacter), MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    const Text newName = ClassStore::trimmedClassName(fields.className);
     if (newName.empty()) {
         message(kNameEmpty, MessageButtons::Ok, MessageIcon::None);
         return;

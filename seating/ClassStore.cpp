@@ -103,6 +103,24 @@ Text ClassStore::profileValue(std::string_view store) {
     return wrapped;
 }
 
+Text ClassStore::trimmedClassName(std::string_view name) {
+    // Walk whole characters: in GBK a trail byte can look like a blank's byte.
+    std::size_t first = name.size();
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[i]);
+        const std::size_t length = lead >= 0x81 && i + 1 < name.size() ? 2 : 1;
+        const std::string_view character = name.substr(i, length);
+        const bool blank = character == " " || character == "\t" || character == kWideBlank;
+        if (!blank) {
+            first = std::min(first, i);
+            end = i + length;
+        }
+        i += length;
+    }
+    return first >= end ? Text() : Text(name.substr(first, end - first));
+}
+
 NameProblem ClassStore::checkStudentName(std::string_view name) {
     if (name.size() > kMaxStudentNameBytes) {
         return NameProblem::TooLong;
@@ -153,7 +171,7 @@ std::optional<Text> ClassStore::withClass(std::string_view store, std::string_vi
             continue;
         }
         const std::vector<Text> parts = splitText(old, ",");
-        if (!parts.empty() && parts.front() == name) {
+        if (!parts.empty() && sameClassName(parts.front(), name)) {
             if (!confirmOverwrite()) {
                 return std::nullopt;
             }

@@ -63,6 +63,13 @@ class ClassStore {
     // The names of a class element, stopping at the first name that is too long.
     static LoadedClass load(std::string_view element);
 
+    // A class name without the blanks around it (ASCII blanks, tabs and the wide blank "　"):
+    // names that differ only there are the same class.
+    static Text trimmedClassName(std::string_view name);
+    static bool sameClassName(std::string_view a, std::string_view b) {
+        return trimmedClassName(a) == trimmedClassName(b);
+    }
+
     static NameProblem checkStudentName(std::string_view name);
     // A name the store text cannot keep apart from its neighbours: one holding ",", a line break,
     // a NUL or the marker, or one that makes a marker together with a marker beside it.
@@ -79,8 +86,9 @@ class ClassStore {
 
     // The store with the class saved: appended when its name occurs nowhere in the store;
     // otherwise the store is rebuilt without the leading marker and empty elements, and an
-    // element of the same name is replaced in place after confirmOverwrite() agrees (nothing
-    // when it does not), or the class is added at the end when no element has that name.
+    // element of the same name (blanks around it aside) is replaced in place after
+    // confirmOverwrite() agrees (nothing when it does not), or the class is added at the end when
+    // no element has that name.
     static std::optional<Text> withClass(std::string_view store, std::string_view name,
                                          std::string_view joinedNames,
                                          const std::function<bool()>& confirmOverwrite);
@@ -93,7 +101,8 @@ class ClassStore {
     // the same way. Nothing when there is no such class.
     static std::optional<Text> withClassRenamed(std::string_view store, int value,
                                                 std::string_view newName);
-    // Whether a non-empty element other than number value has the class name name.
+    // Whether a non-empty element other than number value has the class name name (blanks
+    // around it aside).
     static bool hasOtherClassNamed(std::string_view store, int value, std::string_view name);
 };
 

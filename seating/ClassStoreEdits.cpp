@@ -58,7 +58,7 @@ bool ClassStore::hasOtherClassNamed(std::string_view store, int value, std::stri
     const std::vector<Text> elements = splitText(store, kClassMarker);
     for (std::size_t i = 0; i < elements.size(); ++i) {
         if (static_cast<int>(i) + 1 != value && !elements[i].empty() &&
-            className(elements[i]) == name) {
+            sameClassName(className(elements[i]), name)) {
             return true;
         }
     }

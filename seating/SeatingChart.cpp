@@ -31,7 +31,15 @@ const Text kTooFewSeatsSuffix = utf8ToGbk(" 人");
 const Text kCountOutOfRange = utf8ToGbk("考试人数须在0到999之间");
 const Text kSizeOutOfRange = utf8ToGbk("排数和列数须在0到99之间");
 const Text kBadCode =
-    utf8ToGbk("抽签码无效：应为10个字母或数字（不含0、1、I、O），请核对后重新输入");
+    utf8ToGbk("抽签码无效：应为11个字母或数字（不含0、1、I、O），请核对后重新输入");
+const Text kEarlierCode = utf8ToGbk(
+    "这是旧版本程序的10位抽签码：旧码的校验分不清个别打错的字符，本版本不再按它重现座位表");
+// "考试人数是 3，班级“一班”有 12 人：请把考试人数改为 12，或重新选择班级"
+const Text kCountDiffersPrefix = utf8ToGbk("考试人数是 ");
+const Text kCountDiffersClass = utf8ToGbk("，班级“");
+const Text kCountDiffersSize = utf8ToGbk("”有 ");
+const Text kCountDiffersAdvice = utf8ToGbk(" 人：请把考试人数改为 ");
+const Text kCountDiffersSuffix = utf8ToGbk("，或重新选择班级");
 
 const Text kWideComma = utf8ToGbk("，");
 const Text kClassMissingPrefix = utf8ToGbk("找不到班级：");
@@ -39,6 +47,16 @@ const Text kClassMissingSuffix = utf8ToGbk("，请先导入该班级或检查混
 const Text kNeighboursPrefix =
     utf8ToGbk("各班人数相差太大，无法让同班同学全部不相邻；已尽量分开，仍有 ");
 const Text kNeighboursSuffix = utf8ToGbk(" 对同班同学前后或左右相邻");
+// When the search found more pairs than the sizes force: no claim that fewer are impossible.
+const Text kNotSeparatedPrefix = utf8ToGbk("这次没能让同班同学全部不相邻，仍有 ");
+const Text kNotSeparatedForced = utf8ToGbk(" 对前后或左右相邻（各班人数使其中至少 ");
+const Text kNotSeparatedForcedEnd = utf8ToGbk(" 对无法避免）");
+const Text kNotSeparatedSuffix = utf8ToGbk("；可以再生成一次");
+const Text kNotSeparatedPlainEnd = utf8ToGbk(" 对前后或左右相邻");
+const Text kMixedNameTooLongPrefix = utf8ToGbk("班级 ");
+const Text kMixedNameTooLongSuffix =
+    utf8ToGbk(" 中有学生的名字超过12个字符，混排会漏掉其后的学生；请重新导入该班级后再生成");
+const Text kClassListSeparator = utf8ToGbk("、");
 
 Text trimmed(const Text& text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -89,18 +107,20 @@ void SeatingChart::generate() {
 }
 
 void SeatingChart::generateFromCode() {
-    const std::optional<std::uint64_t> seed = DrawCode::parse(view_->chartFields().typedCode);
-    if (!seed) {
-        dialogs_->message(kBadCode, MessageButtons::Ok, MessageIcon::Error, view_->owner());
+    const DrawCode::Parsed code = DrawCode::read(view_->chartFields().typedCode);
+    if (!code.seed) {
+        dialogs_->message(code.problem == DrawCode::Problem::Earlier ? kEarlierCode : kBadCode,
+                          MessageButtons::Ok, MessageIcon::Error, view_->owner());
         return;
     }
-    generateWithSeed(*seed);
+    generateWithSeed(*code.seed);
 }
 
 struct SeatingChart::MixedRoster {
     std::vector<int> sizes;
     std::vector<Text> names;        // every class's names, class after class
     std::vector<Text> fingerprint;  // the same with each class's name in front of its names
+    Text classes;                   // the class names joined by "、"
 };
 
 std::optional<SeatingChart::MixedRoster> SeatingChart::mixedRoster(const Text& field) {
@@ -119,8 +139,9 @@ std::optional<SeatingChart::MixedRoster> SeatingChart::mixedRoster(const Text& f
             continue;
         }
         seen.push_back(name);
-        const auto entry = std::find_if(entries.begin(), entries.end(),
-                                        [&](const ClassEntry& e) { return e.name == name; });
+        const auto entry = std::find_if(entries.begin(), entries.end(), [&](const ClassEntry& e) {
+            return ClassStore::sameClassName(e.name, name);
+        });
         const std::optional<Text> element =
             entry == entries.end() ? std::nullopt : ClassStore::element(store, entry->value);
         if (!element) {
@@ -128,25 +149,35 @@ std::optional<SeatingChart::MixedRoster> SeatingChart::mixedRoster(const Text& f
                               MessageIcon::None, view_->owner());
             return std::nullopt;
         }
-        std::vector<Text> names = splitText(ClassStore::load(*element).joined, ",");
+        const LoadedClass loaded = ClassStore::load(*element);
+        if (loaded.tooLong) {
+            dialogs_->message(kMixedNameTooLongPrefix + name + kMixedNameTooLongSuffix,
+                              MessageButtons::Ok, MessageIcon::Error, view_->owner());
+            return std::nullopt;
+        }
+        std::vector<Text> names = splitText(loaded.joined, ",");
         names.erase(std::remove(names.begin(), names.end(), Text()), names.end());
         mixed.sizes.push_back(static_cast<int>(names.size()));
         mixed.fingerprint.push_back(name);
         mixed.fingerprint.insert(mixed.fingerprint.end(), names.begin(), names.end());
         mixed.names.insert(mixed.names.end(), names.begin(), names.end());
+        mixed.classes += mixed.classes.empty() ? Text() : kClassListSeparator;
+        mixed.classes += name;
     }
     return mixed;
 }
 
 void SeatingChart::generateWithSeed(std::uint64_t seed) {
     const ChartFields fields = view_->chartFields();
+    const auto tell = [this](const Text& text, MessageIcon icon = MessageIcon::None) {
+        dialogs_->message(text, MessageButtons::Ok, icon, view_->owner());
+    };
     std::optional<MixedRoster> mixed;
     if (!trimmed(fields.mixedClasses).empty()) {
         mixed = mixedRoster(fields.mixedClasses);
         if (!mixed) {
             return;
         }
-        view_->setCount(toText(static_cast<std::int64_t>(mixed->names.size())));
     }
     const std::int64_t rows = toInteger(fields.rows);
     const std::int64_t columns = toInteger(fields.columns);
@@ -156,75 +187,101 @@ void SeatingChart::generateWithSeed(std::uint64_t seed) {
     // The product of two 64-bit numbers is exact in long double wherever it is near count.
     if (static_cast<long double>(rows) * static_cast<long double>(columns) <
         static_cast<long double>(count)) {
-        Text text(kTooFewSeatsPrefix);
-        text += countText;
-        text += kTooFewSeatsSuffix;
-        dialogs_->message(text, MessageButtons::Ok, MessageIcon::None, view_->owner());
+        tell(kTooFewSeatsPrefix + countText + kTooFewSeatsSuffix);
         return;
     }
     if (count < 0 || count > kMaxStudents) {
-        dialogs_->message(kCountOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
+        tell(kCountOutOfRange);
         return;
     }
     if (rows < 0 || rows > kMaxRowsOrColumns || columns < 0 || columns > kMaxRowsOrColumns) {
-        dialogs_->message(kSizeOutOfRange, MessageButtons::Ok, MessageIcon::None, view_->owner());
+        tell(kSizeOutOfRange);
         return;
     }
+    // A stored class seats exactly its students: a count typed beside it would leave some out
+    // or fill seats with bare numbers.
+    const bool storedClass = !mixed && !fields.classText.empty() && fields.classValue != 0;
+    std::vector<Text> names;
+    if (storedClass) {
+        names = splitText(roster_->chosenNames(), ",");
+        const auto size = static_cast<std::int64_t>(names.size());
+        if (count != size) {
+            tell(kCountDiffersPrefix + fields.count + kCountDiffersClass + fields.classText +
+                 kCountDiffersSize + toText(size) + kCountDiffersAdvice + toText(size) +
+                 kCountDiffersSuffix);
+            return;
+        }
+    }
+
     Generator generator(seed);
     std::vector<int> order;
-    std::vector<Text> names;
     std::vector<Text> fingerprinted;
     int sameClassPairs = 0;
+    int unavoidablePairs = 0;
     if (mixed) {
         const MixedArrangement arrangement = MixedSeating::arrange(
             static_cast<int>(rows), static_cast<int>(columns), mixed->sizes, generator);
         for (int student : arrangement.seatStudent) {
-            order.push_back(student + 1);
+            order.push_back(student + 1);  // an empty seat (-1) becomes 0
         }
         names = mixed->names;
         fingerprinted = mixed->fingerprint;
         sameClassPairs = arrangement.sameClassNeighbours;
+        unavoidablePairs = arrangement.unavoidable;
     } else {
         order = drawOrder(generator, static_cast<int>(count));
-        if (!fields.classText.empty()) {
-            names = splitText(roster_->chosenNames(), ",");
-        }
         fingerprinted = names;
     }
-    const bool namesMode = mixed || !fields.classText.empty();
+    const bool namesMode = mixed || storedClass;
     SeatTable table = layout(static_cast<int>(rows), static_cast<int>(columns), order,
                              namesMode ? &names : nullptr);
-    numberSeats(table, static_cast<int>(columns), static_cast<int>(count), fields.numberPrefix,
-                fields.numbering);
+    numberSeats(table, fields.numberPrefix, fields.numbering);
+    if (mixed) {
+        view_->setCount(countText);
+    }
     view_->showTable(table);
-    view_->setDrawInfo(DrawCode::format(seed),
-                       DrawCode::fingerprint(static_cast<int>(count), fingerprinted));
+    DrawnChart drawn{.table = std::move(table),
+                     .code = DrawCode::format(seed),
+                     .fingerprint = DrawCode::fingerprint(static_cast<int>(count), fingerprinted),
+                     .classes = mixed ? mixed->classes : fields.classText};
+    view_->setDrawInfo(drawn.code, drawn.fingerprint);
+    drawn_ = std::move(drawn);
     view_->setExportEnabled(true);
-    if (sameClassPairs > 0) {
-        dialogs_->message(kNeighboursPrefix + toText(sameClassPairs) + kNeighboursSuffix,
-                          MessageButtons::Ok, MessageIcon::None, view_->owner());
+    if (sameClassPairs > 0 && sameClassPairs == unavoidablePairs) {
+        tell(kNeighboursPrefix + toText(sameClassPairs) + kNeighboursSuffix);
+    } else if (sameClassPairs > 0) {
+        Text text = kNotSeparatedPrefix + toText(sameClassPairs);
+        text += unavoidablePairs > 0
+                    ? kNotSeparatedForced + toText(unavoidablePairs) + kNotSeparatedForcedEnd
+                    : kNotSeparatedPlainEnd;
+        tell(text + kNotSeparatedSuffix);
     }
 }
 
-void SeatingChart::numberSeats(SeatTable& table, int columns, int count, const Text& prefix,
-                               ExamNumbering numbering) {
+void SeatingChart::numberSeats(SeatTable& table, const Text& prefix, ExamNumbering numbering) {
+    const int columns = table.columnCount() - 1;
     if (numbering == ExamNumbering::None || columns <= 0) {
         return;
     }
-    const std::size_t width = std::max<std::size_t>(2, toText(count).size());
-    for (int k = 1; k <= count; ++k) {
-        const int row = (k - 1) / columns;  // 0-based seat row
-        const int column = (k - 1) % columns + 1;
-        int number = k;
-        if (numbering == ExamNumbering::Serpentine && row % 2 == 1) {
-            // Back from the right along this row's occupied seats.
-            const int occupied = std::min(columns, count - row * columns);
-            number = row * columns + occupied + 1 - column;
+    // Seat (grid row r, grid column j) for r >= 2, j >= 1; grid column j is labelled
+    // "第(columns + 1 - j)列", so label order runs from grid column columns down to 1.
+    std::vector<std::pair<int, int>> seats;
+    for (int r = 2; r < table.rowCount(); ++r) {
+        const bool backwards = numbering == ExamNumbering::Serpentine && (r - 2) % 2 == 1;
+        for (int step = 0; step < columns; ++step) {
+            const int j = backwards ? step + 1 : columns - step;
+            if (!table.cell(r, j).empty()) {
+                seats.emplace_back(r, j);
+            }
         }
-        Text digits = toText(number);
+    }
+    const std::size_t width =
+        std::max<std::size_t>(2, toText(static_cast<std::int64_t>(seats.size())).size());
+    for (std::size_t i = 0; i < seats.size(); ++i) {
+        Text digits = toText(static_cast<std::int64_t>(i + 1));
         digits.insert(0, width - std::min(width, digits.size()), '0');
-        const Text label = table.cell(row + 2, column);
-        table.setCell(row + 2, column, prefix + digits + " " + label);
+        const auto [r, j] = seats[i];
+        table.setCell(r, j, prefix + digits + "\n" + table.cell(r, j));
     }
 }
 
@@ -279,6 +336,9 @@ SeatTable SeatingChart::layout(int rows, int columns, const std::vector<int>& or
         table.setCell(i + 1, 0, ordinalLabel(i, kRowSuffix));
         for (int j = 1; j <= columns && rowStart + j <= count; ++j) {
             const int student = order[rowStart + j - 1];
+            if (student == 0) {
+                continue;
+            }
             const bool named = names != nullptr && student >= 1 &&
                                static_cast<std::size_t>(student) <= names->size();
             table.setCell(i + 1, j, named ? (*names)[student - 1] : toText(student));

@@ -7,7 +7,7 @@ SeatingController::SeatingController(SeatingView& view, Dialogs& dialogs, Spread
                                      std::function<void()> beforeFirstSave)
     : roster_(view, dialogs, std::move(configFile), std::move(beforeFirstSave)),
       chart_(view, dialogs, roster_),
-      export_(view, spreadsheet, clock, dialogs, output) {}
+      export_(view, spreadsheet, clock, dialogs, output, chart_) {}
 
 void SeatingController::windowCreated() {
     chart_.resizeRows();

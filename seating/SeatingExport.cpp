@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/Dialogs.h"
+#include "seating/SeatingChart.h"
 #include "seating/SeatingView.h"
 #include "seating/XlsxSpreadsheet.h"
 #include "text/Encoding.h"
@@ -18,6 +19,9 @@ const Text kTitleSuffix = utf8ToGbk("考试座位表");
 const Text kNoSpreadsheet = utf8ToGbk("Excel程序创建失败！请检查是否有安装Excel 2000以上版本");
 const Text kNotHandedOver =
     utf8ToGbk("座位表未能写入或未能在电子表格程序中打开，请检查临时文件夹是否可写");
+
+const Text kDrawAgain = utf8ToGbk(
+    "排数或列数在生成座位后改过，表格里的座位表已不完整；请重新生成座位（或按抽签码重现）后再导出");
 
 const Text kPdfFilter = utf8ToGbk("PDF文件(*.pdf)|*.pdf");
 const Text kPdfExtension = ".pdf";
@@ -64,11 +68,21 @@ class TableCells : public GridCells {
 }  // namespace
 
 SeatingExport::SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock,
-                             Dialogs& dialogs, ChartOutput& output)
-    : view_(view), spreadsheet_(spreadsheet), clock_(clock), dialogs_(dialogs), output_(output) {}
+                             Dialogs& dialogs, ChartOutput& output, const SeatingChart& chart)
+    : view_(view),
+      spreadsheet_(spreadsheet),
+      chart_(chart),
+      clock_(clock),
+      dialogs_(dialogs),
+      output_(output) {}
 
-ChartDocument SeatingExport::document() const {
-    return ChartDocument::of(view_.chartFields(), view_.table(), clock_.now());
+const DrawnChart* SeatingExport::wholeChart() {
+    const std::optional<DrawnChart>& drawn = chart_.drawn();
+    if (!drawn || !drawn->isWholeIn(view_.table())) {
+        tell(kDrawAgain);
+        return nullptr;
+    }
+    return &*drawn;
 }
 
 void SeatingExport::tell(const Text& text) {
@@ -76,9 +90,13 @@ void SeatingExport::tell(const Text& text) {
 }
 
 void SeatingExport::exportPdf() {
-    const ChartDocument chart = document();
-    const Text name =
-        fileNameFor(title(clock_.now(), view_.chartFields().classText), kPdfExtension);
+    const DrawnChart* drawn = wholeChart();
+    if (!drawn) {
+        return;
+    }
+    const LocalTime now = clock_.now();
+    const ChartDocument chart = ChartDocument::of(*drawn, view_.chartFields(), now);
+    const Text name = fileNameFor(title(now, drawn->classes), kPdfExtension);
     const std::optional<Text> path = dialogs_.saveFile(kPdfFilter, Text(), name, view_.owner());
     if (!path) {
         return;
@@ -89,13 +107,22 @@ void SeatingExport::exportPdf() {
 }
 
 void SeatingExport::printChart() {
-    if (output_.print(document(), view_.owner()) == ChartOutput::PrintResult::Failed) {
+    const DrawnChart* drawn = wholeChart();
+    if (!drawn) {
+        return;
+    }
+    const ChartDocument chart = ChartDocument::of(*drawn, view_.chartFields(), clock_.now());
+    if (output_.print(chart, view_.owner()) == ChartOutput::PrintResult::Failed) {
         tell(kPrintFailed);
     }
 }
 
 void SeatingExport::saveWorkbook() {
-    const Text caption = title(clock_.now(), view_.chartFields().classText);
+    const DrawnChart* drawn = wholeChart();
+    if (!drawn) {
+        return;
+    }
+    const Text caption = title(clock_.now(), drawn->classes);
     const Text name = fileNameFor(caption, kWorkbookExtension);
     const std::optional<Text> path =
         dialogs_.saveFile(kWorkbookFilter, Text(), name, view_.owner());
@@ -103,13 +130,17 @@ void SeatingExport::saveWorkbook() {
         return;
     }
     if (!XlsxSpreadsheet::saveTable(nativePath(withExtension(*path, kWorkbookExtension)), caption,
-                                    view_.table())) {
+                                    drawn->table)) {
         tell(kWorkbookFailed);
     }
 }
 
 void SeatingExport::exportToSpreadsheet() {
-    const Text caption = title(clock_.now(), view_.chartFields().classText);
+    const DrawnChart* drawn = wholeChart();
+    if (!drawn) {
+        return;
+    }
+    const Text caption = title(clock_.now(), drawn->classes);
     const SeatTable table = view_.table();
     switch (copyGrid(spreadsheet_, caption, TableCells(table))) {
         case Outcome::Done:

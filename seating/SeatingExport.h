@@ -11,6 +11,7 @@
 namespace exambell {
 
 class Dialogs;
+class SeatingChart;
 class SeatingView;
 
 // What the export reads of the grid.
@@ -24,12 +25,16 @@ class GridCells {
 
 class SeatingExport {
   public:
+    // chart: whose last draw the exports print.
     SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const Clock& clock, Dialogs& dialogs,
-                  ChartOutput& output);
+                  ChartOutput& output, const SeatingChart& chart);
+
+    // Every export takes only a chart the grid shows whole: after the row or column field has
+    // cut the grid, the operator is told to draw again and nothing is written.
 
     // When the export button is clicked: copies the grid as it is now into a new workbook of the
-    // spreadsheet application, titled with today's date and the class box's text, and leaves it
-    // open there. Nothing an earlier export opened is touched.
+    // spreadsheet application, titled with today's date and the class that was drawn, and leaves
+    // it open there. Nothing an earlier export opened is touched.
     void exportToSpreadsheet();
     // The PDF button: the chart on an A4 landscape page, saved where the operator chooses.
     void exportPdf();
@@ -43,7 +48,7 @@ class SeatingExport {
     // "aaa", ...) followed by the row number row + 1.
     static Text cellAddress(int row, int column);
     // The spreadsheet window's title: year, month and day without leading zeros, "_", the class
-    // box's text and "考试座位表" (20191228_18软件5班考试座位表; 202015_... on 5 January 2020).
+    // and "考试座位表" (20191228_18软件5班考试座位表; 202015_... on 5 January 2020).
     static Text title(const LocalTime& date, std::string_view className);
 
     enum class Outcome { Done, NotStarted, NotHandedOver };
@@ -52,10 +57,13 @@ class SeatingExport {
     static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
 
   private:
+    // The last draw when the grid still shows it whole; otherwise nothing, after a message.
+    const DrawnChart* wholeChart();
+    void tell(const Text& text);
+
     SeatingView& view_;
     Spreadsheet& spreadsheet_;
-    ChartDocument document() const;
-    void tell(const Text& text);
+    const SeatingChart& chart_;
 
     const Clock& clock_;
     Dialogs& dialogs_;

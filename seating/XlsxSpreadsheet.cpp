@@ -200,6 +200,10 @@ bool XlsxSpreadsheet::write(const std::filesystem::path& file, const Text& capti
     lxw_doc_properties properties{};
     properties.title = title.data();
     bool ok = sheet != nullptr && workbook_set_properties(workbook, &properties) == LXW_NO_ERROR;
+    // A seat with its exam number holds two lines; wrapped, the cell shows both.
+    lxw_format* lines = workbook_add_format(workbook);
+    format_set_text_wrap(lines);
+    format_set_align(lines, LXW_ALIGN_CENTER);
     for (const auto& [at, value] : cells) {
         if (!ok) {
             break;
@@ -208,9 +212,10 @@ bool XlsxSpreadsheet::write(const std::filesystem::path& file, const Text& capti
             continue;  // an empty text leaves the cell blank, as in a new workbook
         }
         const std::string utf8 = gbkToUtf8(value);
+        lxw_format* format = utf8.find('\n') == std::string::npos ? nullptr : lines;
         ok = worksheet_write_string(sheet, static_cast<lxw_row_t>(at.first),
                                     static_cast<lxw_col_t>(at.second), utf8.c_str(),
-                                    nullptr) == LXW_NO_ERROR;
+                                    format) == LXW_NO_ERROR;
     }
     // Closing writes the file and frees the workbook whatever happened before.
     const bool closed = workbook_close(workbook) == LXW_NO_ERROR;

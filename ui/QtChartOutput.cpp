@@ -1,5 +1,6 @@
 #include "ui/QtChartOutput.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -7,8 +8,9 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QSaveFile>
-#include <QSet>
+#include <QStringList>
 #include <QWidget>
 #include <algorithm>
 
@@ -20,10 +22,13 @@ namespace exambell {
 namespace {
 
 const Text kFront = utf8ToGbk("讲台");
+// "第2页，共9页", after the footer of a chart of several pages.
+const Text kPageGap = utf8ToGbk("　　第");
+const Text kPageOf = utf8ToGbk("页，共");
+const Text kPageEnd = utf8ToGbk("页");
 
-// Word wrap breaks between Chinese characters but keeps a number or a Latin word whole; a text
-// that cannot break makes the font smaller instead.
-constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
+// The size the font metrics are taken at; sizes scale from it.
+constexpr qreal kReferenceSize = 100;
 
 QFont chartFont(qreal pixelSize, bool bold = false) {
     QFont font;
@@ -32,36 +37,13 @@ QFont chartFont(qreal pixelSize, bool bold = false) {
                       QStringLiteral("SimSun")});
     font.setPixelSize(std::max(1, qRound(pixelSize)));
     font.setBold(bold);
+    // Shaping gives the digits after a letter glyphs of their own that the PDF's text layer
+    // cannot name ("S82" would read back as "S"): the codes and names must copy and search whole.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
-// Whether every text fits whole, wrapped where needed, into a box of size at pixelSize.
-bool fitsAll(const QSet<QString>& texts, const QSizeF& box, qreal pixelSize, QPaintDevice* device) {
-    const QFontMetricsF metrics(chartFont(pixelSize), device);
-    for (const QString& text : texts) {
-        const QRectF needed = metrics.boundingRect(QRectF(QPointF(0, 0), box), kTextFlags, text);
-        if (needed.width() > box.width() + 0.01 || needed.height() > box.height() + 0.01) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The largest pixel size up to most at which every text fits its box (at least one pixel).
-qreal fittingSize(const QSet<QString>& texts, const QSizeF& box, qreal most, QPaintDevice* device) {
-    qreal low = 1;
-    qreal high = std::max(most, 1.0);
-    if (fitsAll(texts, box, high, device)) {
-        return high;
-    }
-    for (int step = 0; step < 14; ++step) {
-        const qreal middle = (low + high) / 2;
-        (fitsAll(texts, box, middle, device) ? low : high) = middle;
-    }
-    return low;
-}
-
-// Fills rect with text, each line at most the rect wide, shrinking the font until it fits.
+// Fills rect with one line of text, shrinking the font until it fits.
 void drawLine(QPainter& painter, const QRectF& rect, const QString& text, qreal pixelSize,
               bool bold, int align) {
     qreal size = pixelSize;
@@ -72,12 +54,55 @@ void drawLine(QPainter& painter, const QRectF& rect, const QString& text, qreal 
         font = chartFont(size, bold);
     }
     painter.setFont(font);
-    painter.drawText(rect, align | Qt::TextWordWrap, text);
+    painter.drawText(rect, align | Qt::TextSingleLine, text);
+}
+
+// The largest size (up to most) at which every line of text fits box, each on a line of its own.
+qreal ownSize(const QString& text, const QSizeF& box, qreal most, const QFontMetricsF& reference) {
+    const QStringList lines = text.split(u'\n');
+    qreal widest = 0;
+    for (const QString& line : lines) {
+        widest = std::max(widest, reference.horizontalAdvance(line));
+    }
+    const qreal tall = reference.lineSpacing() * static_cast<qreal>(lines.size());
+    qreal size = most;
+    if (widest > 0) {
+        size = std::min(size, box.width() / widest * kReferenceSize);
+    }
+    return std::max<qreal>(1, std::min(size, box.height() / tall * kReferenceSize));
+}
+
+// Splits count seats into blocks of at most most, as even as can be: (first, last), 1-based.
+std::vector<std::pair<int, int>> spans(int count, int most) {
+    std::vector<std::pair<int, int>> result;
+    const int blocks = std::max(1, (count + most - 1) / most);
+    int first = 1;
+    for (int b = 0; b < blocks; ++b) {
+        const int size = count / blocks + (b < count % blocks ? 1 : 0);
+        result.emplace_back(first, first + size - 1);
+        first += size;
+    }
+    return result;
 }
 
 }  // namespace
 
-void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocument& document) {
+std::vector<QtChartOutput::Block> QtChartOutput::pages(const ChartDocument& document) {
+    const int rows = std::max(document.table.rowCount() - 1, 0);
+    const int columns = std::max(document.table.columnCount() - 1, 0);
+    std::vector<Block> blocks;
+    for (const auto& [firstRow, lastRow] : spans(rows, kRowsPerPage)) {
+        for (const auto& [firstColumn, lastColumn] : spans(columns, kColumnsPerPage)) {
+            blocks.push_back({firstRow, lastRow, firstColumn, lastColumn});
+        }
+    }
+    return blocks;
+}
+
+void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocument& document,
+                          int index) {
+    const std::vector<Block> blocks = pages(document);
+    const Block block = blocks.at(static_cast<std::size_t>(index));
     const qreal mm = painter.device()->logicalDpiY() / 25.4;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -93,55 +118,77 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
 
     // Seat row 1 is the first grid row and the column labels count from the right: the chart is
     // drawn as the room is seen from its front, so the front lies above the first row.
-    const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
-    painter.drawRect(front);
-    drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
+    if (block.firstRow == 1) {
+        const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
+        painter.drawRect(front);
+        drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
+    }
     y += 10 * mm;
 
+    Text footerText = document.footer();
+    if (blocks.size() > 1) {
+        footerText += kPageGap + toText(index + 1) + kPageOf +
+                      toText(static_cast<std::int64_t>(blocks.size())) + kPageEnd;
+    }
     const qreal footerHeight = 6 * mm;
     const QRectF footer(page.left(), page.bottom() - footerHeight, page.width(), footerHeight);
-    drawLine(painter, footer, toQString(document.footer()), 3.5 * mm, false,
+    drawLine(painter, footer, toQString(footerText), 3.5 * mm, false,
              Qt::AlignLeft | Qt::AlignVCenter);
 
+    // The block's rows and columns with the label row and column in front.
     const SeatTable& table = document.table;
-    const int rows = table.rowCount();
-    const int columns = table.columnCount();
-    if (rows > 0 && columns > 0) {
+    std::vector<int> rows = {0};
+    for (int r = block.firstRow; r <= block.lastRow; ++r) {
+        rows.push_back(r);
+    }
+    std::vector<int> columns = {0};
+    for (int j = block.firstColumn; j <= block.lastColumn; ++j) {
+        columns.push_back(j);
+    }
+    if (table.rowCount() > 0 && table.columnCount() > 0) {
+        const auto rowCount = static_cast<qreal>(rows.size());
+        const auto columnCount = static_cast<qreal>(columns.size());
         const QRectF area(page.left(), y, page.width(), footer.top() - 2 * mm - y);
-        const qreal cellWidth = std::min(area.width() / columns, 45 * mm);
-        const qreal cellHeight = std::min(area.height() / rows, 20 * mm);
-        const qreal left = area.left() + (area.width() - cellWidth * columns) / 2;
+        const qreal cellWidth = std::min(area.width() / columnCount, 45 * mm);
+        const qreal cellHeight = std::min(area.height() / rowCount, 20 * mm);
+        const qreal left = area.left() + (area.width() - cellWidth * columnCount) / 2;
         const qreal pad = std::min(cellWidth, cellHeight) * 0.08;
         const QSizeF box(cellWidth - 2 * pad, cellHeight - 2 * pad);
         painter.setPen(QPen(Qt::black, std::min(0.3 * mm, std::min(cellWidth, cellHeight) / 20)));
 
-        QSet<QString> texts;
-        for (int r = 0; r < rows; ++r) {
-            for (int j = 0; j < columns; ++j) {
+        // One size for all, the largest at which nine texts in ten fit; the others their own.
+        const QFontMetricsF reference(chartFont(kReferenceSize), painter.device());
+        const qreal most = std::min(cellHeight * 0.4, 6 * mm);
+        std::vector<qreal> sizes;
+        for (int r : rows) {
+            for (int j : columns) {
                 if (!table.cell(r, j).empty()) {
-                    texts.insert(toQString(table.cell(r, j)));
+                    sizes.push_back(ownSize(toQString(table.cell(r, j)), box, most, reference));
                 }
             }
         }
-        const qreal size =
-            fittingSize(texts, box, std::min(cellHeight * 0.4, 6 * mm), painter.device());
-        painter.setFont(chartFont(size));
+        std::sort(sizes.begin(), sizes.end());
+        const qreal common = sizes.empty() ? most : sizes[sizes.size() / 10];
+
         const QBrush labelFill(QColor(0xE8, 0xE8, 0xE8));
-        for (int r = 0; r < rows; ++r) {
-            for (int j = 0; j < columns; ++j) {
-                if (r == 0 && j == 0) {
+        for (std::size_t a = 0; a < rows.size(); ++a) {
+            for (std::size_t b = 0; b < columns.size(); ++b) {
+                if (a == 0 && b == 0) {
                     continue;
                 }
-                const QRectF cell(left + j * cellWidth, area.top() + r * cellHeight, cellWidth,
+                const QRectF cell(left + static_cast<qreal>(b) * cellWidth,
+                                  area.top() + static_cast<qreal>(a) * cellHeight, cellWidth,
                                   cellHeight);
-                if (r == 0 || j == 0) {
+                if (a == 0 || b == 0) {
                     painter.fillRect(cell, labelFill);
                 }
                 painter.drawRect(cell);
-                const Text& text = table.cell(r, j);
+                const Text& text = table.cell(rows[a], columns[b]);
                 if (!text.empty()) {
-                    painter.drawText(cell.adjusted(pad, pad, -pad, -pad), kTextFlags,
-                                     toQString(text));
+                    const QString shown = toQString(text);
+                    painter.setFont(
+                        chartFont(std::min(common, ownSize(shown, box, most, reference))));
+                    painter.drawText(cell.adjusted(pad, pad, -pad, -pad), Qt::AlignCenter, shown);
                 }
             }
         }
@@ -149,13 +196,39 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
     painter.restore();
 }
 
-bool QtChartOutput::writePdf(const ChartDocument& document, const Text& path) {
-    QSaveFile file(toQString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+QByteArray QtChartOutput::withSearchableText(QByteArray pdf) {
+    // Only inside the ToUnicode maps (between "begincmap" and "endcmap"), one <XXXX> code for
+    // another of the same length: no offset of the file moves.
+    static const QRegularExpression radical(QStringLiteral("<(2F[0-9A-D][0-9A-F])>"));
+    qsizetype at = 0;
+    while ((at = pdf.indexOf("begincmap", at)) >= 0) {
+        const qsizetype end = pdf.indexOf("endcmap", at);
+        if (end < 0) {
+            break;
+        }
+        const QString map = QString::fromLatin1(pdf.mid(at, end - at));
+        for (auto match = radical.globalMatch(map); match.hasNext();) {
+            const QRegularExpressionMatch found = match.next();
+            const char16_t code = static_cast<char16_t>(found.captured(1).toUInt(nullptr, 16));
+            const QString ideograph =
+                QString(QChar(code)).normalized(QString::NormalizationForm_KC);
+            if (ideograph.size() == 1 && ideograph.at(0).unicode() != code) {
+                const QByteArray hex = QByteArray::number(ideograph.at(0).unicode(), 16)
+                                           .toUpper()
+                                           .rightJustified(4, '0');
+                pdf.replace(at + found.capturedStart(1), 4, hex);
+            }
+        }
+        at = end;
     }
+    return pdf;
+}
+
+bool QtChartOutput::writePdf(const ChartDocument& document, const Text& path) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                          QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
         writer.setResolution(300);
@@ -163,12 +236,26 @@ bool QtChartOutput::writePdf(const ChartDocument& document, const Text& path) {
         writer.setCreator(QStringLiteral("ExamBell"));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
             return false;
         }
         const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
-        paint(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), document);
+        const auto count = static_cast<int>(pages(document).size());
+        for (int index = 0; index < count; ++index) {
+            if (index > 0) {
+                writer.newPage();
+            }
+            paint(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), document, index);
+        }
         painter.end();
+    }
+    QSaveFile file(toQString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray pdf = withSearchableText(buffer.data());
+    if (file.write(pdf) != pdf.size()) {
+        file.cancelWriting();
+        return false;
     }
     return file.commit();
 }
@@ -188,7 +275,14 @@ ChartOutput::PrintResult QtChartOutput::print(const ChartDocument& document,
         return PrintResult::Failed;
     }
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-    paint(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), document);
+    const auto count = static_cast<int>(pages(document).size());
+    for (int index = 0; index < count; ++index) {
+        if (index > 0 && !printer.newPage()) {
+            painter.end();
+            return PrintResult::Failed;
+        }
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), document, index);
+    }
     return painter.end() ? PrintResult::Printed : PrintResult::Failed;
 }
 

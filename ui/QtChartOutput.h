@@ -1,8 +1,12 @@
 #pragma once
-// The printed seating chart on paper and in PDF: one A4 landscape page drawn with QPainter, the
-// same for QPdfWriter and for the printer chosen in QPrintDialog.
+// The printed seating chart on paper and in PDF: A4 landscape pages drawn with QPainter, the
+// same for QPdfWriter and for the printer chosen in QPrintDialog. A chart too large to read on
+// one page is split into blocks of rows and columns, one block a page, each page with the labels
+// of its rows and columns.
 
+#include <QByteArray>
 #include <QRectF>
+#include <vector>
 
 #include "seating/ChartDocument.h"
 
@@ -15,11 +19,35 @@ class QtChartOutput : public ChartOutput {
     bool writePdf(const ChartDocument& document, const Text& path) override;
     PrintResult print(const ChartDocument& document, const DialogOwner* owner) override;
 
-    // Lays document out over page (in the painter's device pixels): the title block at the top,
-    // the front of the room (讲台) above the first seat row, the grid with borders fitted into
-    // what is left, every text at a size where it fits its cell whole (long names wrap), and
-    // the footer with the draw code at the bottom.
-    static void paint(QPainter& painter, const QRectF& page, const ChartDocument& document);
+    // The most seat rows and seat columns one page shows.
+    static constexpr int kRowsPerPage = 12;
+    static constexpr int kColumnsPerPage = 12;
+
+    // One page's part of the grid: seat rows firstRow..lastRow and seat columns
+    // firstColumn..lastColumn (1-based, inclusive; as in the document's table).
+    struct Block {
+        int firstRow;
+        int lastRow;
+        int firstColumn;
+        int lastColumn;
+    };
+    // The pages of a document, row blocks from the front, each from the left; blocks of one
+    // direction differ in size by one at most.
+    static std::vector<Block> pages(const ChartDocument& document);
+
+    // Lays page number index (0-based) of document out over page (in the painter's device
+    // pixels): the title block at the top, the front of the room (讲台) above the first seat row,
+    // the block's grid with the labels of its rows and columns and borders fitted into what is
+    // left, and the footer with the draw code (and the page number when there are several) at
+    // the bottom. Every line of a cell is drawn whole on one line; the texts share one size, and
+    // the few that would not fit it get a smaller one of their own.
+    static void paint(QPainter& painter, const QRectF& page, const ChartDocument& document,
+                      int index = 0);
+
+    // The PDF with the text layer's Kangxi radicals (U+2F00..U+2FD5) taken back to the
+    // ideographs they stand for: the CJK fonts draw both with one glyph, and the PDF writer
+    // names a glyph by its lowest code point, so "行" would read back as "⾏".
+    static QByteArray withSearchableText(QByteArray pdf);
 };
 
 }  // namespace exambell

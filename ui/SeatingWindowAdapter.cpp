@@ -1,6 +1,8 @@
 #include "ui/SeatingWindowAdapter.h"
 
+#include <QTableWidget>
 #include "text/Encoding.h"
+
 #include "ui/SeatingWindow.h"
 
 namespace exambell {
@@ -90,12 +92,18 @@ void SeatingWindowAdapter::showTable(const SeatTable& table) {
     grid.reset();
     grid.setColumnCount(table.columnCount());
     grid.setRowCount(table.rowCount());
+    bool twoLines = false;
     for (int r = 0; r < table.rowCount(); ++r) {
         for (int j = 0; j < table.columnCount(); ++j) {
             if (!table.cell(r, j).empty()) {
                 grid.setCell(r, j, table.cell(r, j));
+                twoLines = twoLines || table.cell(r, j).find('\n') != Text::npos;
             }
         }
+    }
+    // A seat with its exam number shows it above the name.
+    if (twoLines) {
+        grid.table()->resizeRowsToContents();
     }
 }
 

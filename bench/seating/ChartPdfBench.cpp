@@ -18,10 +18,9 @@ using namespace exambell;
 void chartPdf(benchmark::State& state, int rows, int columns, int count) {
     const SeatTable grid =
         SeatingChart::layout(rows, columns, SeatingChart::drawOrder(1, count), nullptr);
-    ChartFields fields;
-    fields.shownCode = DrawCode::format(1);
+    const DrawnChart drawn{.table = grid, .code = DrawCode::format(1)};
     const ChartDocument document =
-        ChartDocument::of(fields, grid, LocalTime{.year = 2026, .month = 1, .day = 2});
+        ChartDocument::of(drawn, ChartFields{}, LocalTime{.year = 2026, .month = 1, .day = 2});
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / "exambell-chart-bench.pdf";
     QtChartOutput output;

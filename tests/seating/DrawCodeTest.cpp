@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 #include "seating/SeatingChart.h"
 #include "text/Encoding.h"
@@ -14,13 +15,14 @@ TEST(DrawCodeTest, CodesReadBackToTheirSeeds) {
     for (std::uint64_t seed :
          {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{123456789}, DrawCode::kSeedLimit - 1}) {
         const Text code = DrawCode::format(seed);
-        ASSERT_EQ(code.size(), 11u) << code;
-        EXPECT_EQ(code[5], '-');
+        ASSERT_EQ(code.size(), 13u) << code;
+        EXPECT_EQ(code[4], '-');
+        EXPECT_EQ(code[9], '-');
         EXPECT_EQ(DrawCode::parse(code), seed) << code;
     }
-    EXPECT_EQ(DrawCode::format(0), "22222-22222");
+    EXPECT_EQ(DrawCode::format(0), "2222-2222-222");
     const Text code = DrawCode::format(987654321);
-    Text typed;  // lower case, without the dash, with blanks around
+    Text typed;  // lower case, without the dashes, with blanks around
     for (char c : code) {
         if (c != '-') {
             typed += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -32,43 +34,84 @@ TEST(DrawCodeTest, CodesReadBackToTheirSeeds) {
     EXPECT_NE(DrawCode::freshSeed(), DrawCode::freshSeed());
 }
 
-TEST(DrawCodeTest, MistypedCodesAreRefused) {
+// The code's characters without the dashes.
+Text bare(const Text& code) {
+    Text digits;
+    for (char c : code) {
+        if (c != '-') {
+            digits += c;
+        }
+    }
+    return digits;
+}
+
+TEST(DrawCodeTest, EverySingleWrongCharacterIsRefused) {
+    // "Z" typed for "2" (and "2" for "Z") included: 0 and 31 apart in the alphabet.
+    std::mt19937_64 seeds(8);
+    for (int round = 0; round < 200; ++round) {
+        const std::uint64_t seed =
+            round == 0 ? 0
+                       : (round == 1 ? DrawCode::kSeedLimit - 1 : seeds() % DrawCode::kSeedLimit);
+        const Text code = bare(DrawCode::format(seed));
+        ASSERT_EQ(code.size(), static_cast<std::size_t>(DrawCode::kCharacters));
+        for (std::size_t i = 0; i < code.size(); ++i) {
+            for (char c : DrawCode::kAlphabet) {
+                if (c != code[i]) {
+                    Text wrong = code;
+                    wrong[i] = c;
+                    ASSERT_FALSE(DrawCode::parse(wrong)) << code << " -> " << wrong;
+                }
+            }
+        }
+        for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+            if (code[i] != code[i + 1]) {
+                Text swapped = code;
+                std::swap(swapped[i], swapped[i + 1]);
+                ASSERT_FALSE(DrawCode::parse(swapped)) << code << " -> " << swapped;
+            }
+        }
+    }
+    EXPECT_FALSE(DrawCode::parse("Z222-2222-222"));
+    EXPECT_FALSE(DrawCode::parse("2222-2222-22Z"));
+}
+
+TEST(DrawCodeTest, AnyTwoWrongCharactersAreRefused) {
+    const Text code = bare(DrawCode::format(987654321));
+    int tried = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        for (std::size_t j = i + 1; j < code.size(); ++j) {
+            for (char a : DrawCode::kAlphabet) {
+                for (char b : DrawCode::kAlphabet) {
+                    if (a == code[i] || b == code[j]) {
+                        continue;
+                    }
+                    Text wrong = code;
+                    wrong[i] = a;
+                    wrong[j] = b;
+                    ASSERT_FALSE(DrawCode::parse(wrong)) << wrong;
+                    ++tried;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(tried, 55 * 31 * 31);
+}
+
+TEST(DrawCodeTest, MalformedAndEarlierCodesAreRefusedWithTheirReason) {
     const Text code = DrawCode::format(987654321);
     EXPECT_FALSE(DrawCode::parse(""));
-    EXPECT_FALSE(DrawCode::parse(code.substr(0, 10)));
+    EXPECT_FALSE(DrawCode::parse(code.substr(0, 12)));
     EXPECT_FALSE(DrawCode::parse(code + "2"));
     for (char confusable : {'0', '1', 'O', 'I', '#'}) {
         Text wrong = code;
         wrong[0] = confusable;
-        EXPECT_FALSE(DrawCode::parse(wrong)) << wrong;
+        EXPECT_EQ(DrawCode::read(wrong).problem, DrawCode::Problem::Malformed) << wrong;
     }
-    // Every single wrong character and every swap of two different neighbours is caught.
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        if (code[i] == '-') {
-            continue;
-        }
-        for (char c : DrawCode::kAlphabet) {
-            if (c == code[i]) {
-                continue;
-            }
-            Text wrong = code;
-            wrong[i] = c;
-            const bool farApart = std::abs(static_cast<int>(DrawCode::kAlphabet.find(c)) -
-                                           static_cast<int>(DrawCode::kAlphabet.find(code[i]))) ==
-                                  31;  // "2" for "Z": the one pair the check cannot tell apart
-            if (!farApart) {
-                EXPECT_FALSE(DrawCode::parse(wrong)) << wrong;
-            }
-        }
-    }
-    const Text digits = code.substr(0, 5) + code.substr(6);
-    for (std::size_t i = 0; i + 1 < digits.size(); ++i) {
-        if (digits[i] != digits[i + 1]) {
-            Text swapped = digits;
-            std::swap(swapped[i], swapped[i + 1]);
-            EXPECT_FALSE(DrawCode::parse(swapped)) << swapped;
-        }
-    }
+    // Ten characters whose last is the earlier weighted sum modulo 31.
+    EXPECT_EQ(DrawCode::read("22222-22222").problem, DrawCode::Problem::Earlier);
+    EXPECT_EQ(DrawCode::read("32222-22223").problem, DrawCode::Problem::Earlier);
+    EXPECT_EQ(DrawCode::read("32222-22224").problem, DrawCode::Problem::Malformed);
+    EXPECT_FALSE(DrawCode::read("22222-22222").seed);
 }
 
 TEST(DrawCodeTest, ASeedGivesTheSameOrderEverywhere) {

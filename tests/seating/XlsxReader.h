@@ -45,6 +45,15 @@ inline std::map<std::string, std::string> readCells(const std::filesystem::path&
     return cells;
 }
 
+// The workbook's title (its document properties), UTF-8; "" when it has none.
+inline std::string readTitle(const std::filesystem::path& file) {
+    const std::string core = unzipMember(file, "docProps/core.xml");
+    std::smatch match;
+    return std::regex_search(core, match, std::regex("<dc:title>([^<]*)</dc:title>"))
+               ? match[1].str()
+               : std::string();
+}
+
 // Records the files it is asked to open instead of starting a program.
 class RecordingOpener : public WorkbookOpener {
   public:
