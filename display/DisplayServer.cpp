@@ -1,6 +1,7 @@
 #include "display/DisplayServer.h"
 
 #include <httplib.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -9,6 +10,7 @@
 #include <arpa/inet.h>
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -299,6 +301,58 @@ class GuardedHttpServer : public httplib::Server {
     std::atomic<bool> stopping_{false};
 };
 
+namespace {
+
+// The host to bind: "" is every IPv4 address; an IPv6 address may come in brackets.
+std::string bindHost(const std::string& address) {
+    if (address.empty()) {
+        return "0.0.0.0";
+    }
+    if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
+        return address.substr(1, address.size() - 2);
+    }
+    return address;
+}
+
+}  // namespace
+
+DisplayServer::StartFailure bindFailure(const std::string& host, int port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+        return DisplayServer::StartFailure::NotThisMachine;
+    }
+    DisplayServer::StartFailure failure = DisplayServer::StartFailure::Other;
+    const int sock = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, 0);
+    if (sock >= 0) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        if (::bind(sock, found->ai_addr, found->ai_addrlen) != 0) {
+            switch (errno) {
+                case EADDRINUSE:
+                    failure = DisplayServer::StartFailure::InUse;
+                    break;
+                case EACCES:
+                case EPERM:
+                    failure = DisplayServer::StartFailure::NeedsPrivilege;
+                    break;
+                case EADDRNOTAVAIL:
+                case EAFNOSUPPORT:
+                    failure = DisplayServer::StartFailure::NotThisMachine;
+                    break;
+                default:
+                    break;
+            }
+        }
+        ::close(sock);
+    }
+    ::freeaddrinfo(found);
+    return failure;
+}
+
 DisplayServer::DisplayServer() : DisplayServer(Limits{}) {}
 
 DisplayServer::DisplayServer(const Limits& limits) : limits_(limits) {
@@ -317,7 +371,9 @@ DisplayServer::~DisplayServer() {
 
 bool DisplayServer::start(const std::string& address, int port) {
     stop();
+    failure_ = StartFailure::None;
     if (port < 0 || port > 65535) {
+        failure_ = StartFailure::BadPort;
         return false;
     }
     server_ = std::make_unique<GuardedHttpServer>(limits_);
@@ -344,7 +400,7 @@ bool DisplayServer::start(const std::string& address, int port) {
     // thread would spin on a whole core while the page is served.
     s.set_idle_interval(0, 100000);
     route();
-    const std::string host = address.empty() ? std::string("0.0.0.0") : address;
+    const std::string host = bindHost(address);
     if (port == 0) {
         port_ = s.bind_to_any_port(host);
     } else {
@@ -352,6 +408,7 @@ bool DisplayServer::start(const std::string& address, int port) {
     }
     if (port_ <= 0) {
         port_ = 0;
+        failure_ = bindFailure(host, port);
         heads_.reset();
         server_.reset();
         pool_.reset();

@@ -66,9 +66,20 @@ class DisplayServer {
     DisplayServer(const DisplayServer&) = delete;
     DisplayServer& operator=(const DisplayServer&) = delete;
 
-    // Binds (address "" or "0.0.0.0": every IPv4 address; port 0: any free port) and starts
-    // serving; false when the address cannot be bound (in use, not this machine's, bad port).
+    enum class StartFailure {
+        None,
+        BadPort,         // not 0..65535
+        InUse,           // another program listens on the port
+        NeedsPrivilege,  // a port below 1024 for a program without the right to bind it
+        NotThisMachine,  // the address is no address of this computer (or no address at all)
+        Other,
+    };
+
+    // Binds (address "" or "0.0.0.0": every IPv4 address; "::" every address, IPv6 and IPv4; an
+    // IPv6 address may come in brackets; port 0: any free port) and starts serving; false when
+    // the address cannot be bound, and startFailure() says why.
     bool start(const std::string& address, int port);
+    StartFailure startFailure() const { return failure_; }
     // Stops serving and waits for the server's threads; connections still open are closed.
     void stop();
     bool running() const { return running_; }
@@ -99,6 +110,7 @@ class DisplayServer {
     std::unique_ptr<RequestHeadReader> heads_;
     std::atomic<bool> running_{false};
     int port_ = 0;
+    StartFailure failure_ = StartFailure::None;
     std::atomic<std::int64_t> answered_{0};
 
     std::mutex stateLock_;
@@ -107,5 +119,9 @@ class DisplayServer {
     std::int64_t publishedMilliseconds_ = 0;
     std::chrono::steady_clock::time_point publishedAt_;
 };
+
+// Why host:port cannot be bound, found by binding it once more with a socket of our own (the
+// library keeps no error); Other when it can be bound now.
+DisplayServer::StartFailure bindFailure(const std::string& host, int port);
 
 }  // namespace exambell

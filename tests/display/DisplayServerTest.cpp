@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonDocument>
@@ -336,14 +337,52 @@ TEST_F(DisplayServerTest, StopsWhileClientsHang) {
     }
 }
 
-TEST(DisplayServer, RefusesAPortInUseAndBadPorts) {
+TEST(DisplayServer, RefusesAPortInUseAndBadPortsAndSaysWhy) {
+    using Failure = DisplayServer::StartFailure;
     DisplayServer first;
     ASSERT_TRUE(first.start("127.0.0.1", 0));
+    EXPECT_EQ(first.startFailure(), Failure::None);
     DisplayServer second;
     EXPECT_FALSE(second.start("127.0.0.1", first.port()));
     EXPECT_FALSE(second.running());
+    EXPECT_EQ(second.startFailure(), Failure::InUse);
     EXPECT_FALSE(second.start("127.0.0.1", 70000));
+    EXPECT_EQ(second.startFailure(), Failure::BadPort);
     EXPECT_FALSE(second.start("203.0.113.7", 0));  // not an address of this machine
+    EXPECT_EQ(second.startFailure(), Failure::NotThisMachine);
+    EXPECT_FALSE(second.start("no-such-host.invalid", 0));
+    EXPECT_EQ(second.startFailure(), Failure::NotThisMachine);
+    // An IPv6 address in brackets, as it is written in an address.
+    if (second.start("[::1]", 0)) {
+        httplib::Client client("::1", second.port());
+        auto r = client.Get("/display.css");
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, 200);
+    }
+}
+
+TEST(DisplayServer, APrivilegedPortForAnOrdinaryUserIsNoPortInUse) {
+    std::ifstream start("/proc/sys/net/ipv4/ip_unprivileged_port_start");
+    int unprivilegedFrom = 1024;
+    start >> unprivilegedFrom;
+    if (unprivilegedFrom <= 80) {
+        GTEST_SKIP() << "every user may bind port 80 on this system";
+    }
+    // In a child that is an ordinary user (nobody, when the tests run as root).
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(100);
+        }
+        DisplayServer server;
+        const bool started = server.start("127.0.0.1", 80);
+        ::_exit(started ? 101 : static_cast<int>(server.startFailure()));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(DisplayServer::StartFailure::NeedsPrivilege));
 }
 
 }  // namespace
