@@ -101,9 +101,9 @@ Application::Application(const Platform& platform)
         run_->pauseRun();
         return true;
     });
-    display_ =
-        std::make_unique<DisplayBinder>(*main_, *platform_.clock, settings_->configPath(),
-                                        displayHooks([this] { return run_.get(); }, *settings_));
+    display_ = std::make_unique<DisplayBinder>(
+        *main_, *platform_.clock, settings_->configPath(),
+        displayHooks([this] { return run_.get(); }, *settings_, *platform_.dialogs, main_.get()));
 }
 
 Application::~Application() {

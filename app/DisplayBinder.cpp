@@ -5,6 +5,10 @@
 #include <net/if.h>
 #include <netinet/in.h>
 
+#include <QLineEdit>
+#include <QTimer>
+
+#include "platform/Dialogs.h"
 #include "runner/RunController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
@@ -20,14 +24,38 @@ const Text& badPortText() {
     static const Text text = utf8ToGbk("端口须为 1 到 65535 之间的数字");
     return text;
 }
-const Text& cannotServeText() {
-    static const Text text =
-        utf8ToGbk("无法提供网页：该端口已被占用，或所设地址不属于本机。请换一个端口再试");
-    return text;
+// Why the page could not be switched on at that port (and address, from config.ini).
+Text cannotServeText(DisplayServer::StartFailure failure, int port, const Text& address) {
+    const std::string p = std::to_string(port);
+    switch (failure) {
+        case DisplayServer::StartFailure::BadPort:
+            return badPortText();
+        case DisplayServer::StartFailure::InUse:
+            return utf8ToGbk("无法提供网页：端口 " + p + " 已被占用。请换一个端口再试");
+        case DisplayServer::StartFailure::NeedsPrivilege:
+            return utf8ToGbk("无法提供网页：端口 " + p +
+                             " 须有管理员权限才能使用。请换一个 1024 到 65535 之间的端口再试");
+        case DisplayServer::StartFailure::NotThisMachine:
+            return utf8ToGbk("无法提供网页：配置文件中的地址 ") + address +
+                   utf8ToGbk(" 不是本机的地址");
+        case DisplayServer::StartFailure::None:
+        case DisplayServer::StartFailure::Other:
+            break;
+    }
+    return utf8ToGbk("无法提供网页：端口 " + p + " 无法使用。请换一个端口再试");
+}
+// After a failed change of port while the page is served.
+Text stillServingText(int port) {
+    return utf8ToGbk("网页仍在端口 " + std::to_string(port) + " 上提供");
 }
 const Text& notRememberedText() {
     static const Text text = utf8ToGbk("无法写入配置文件：下次启动时不会记住这项设置");
     return text;
+}
+
+// The address to bind: config.ini's, with "0.0.0.0" meaning every IPv4 address.
+std::string bindAddress(const Text& configured) {
+    return configured == "0.0.0.0" ? std::string() : configured;
 }
 
 // This computer's address as another computer of the school's network reaches it: the first
@@ -90,6 +118,12 @@ void DisplayBinder::applyConfig() {
     }
     showServerInSetup();
     updateTicker();
+    // A page config.ini says to serve that cannot be had is said at once, not only when the
+    // setup window is opened; after the main window has come up, over it.
+    if (config_.serve && !server_->running() && hooks_.tell) {
+        QTimer::singleShot(0, &main_,
+                           [tell = hooks_.tell, message = serverMessage_] { tell(message); });
+    }
 }
 
 std::vector<DisplayExam> DisplayBinder::currentExams() const {
@@ -130,6 +164,11 @@ void DisplayBinder::openSetupWindow() {
     QObject::connect(w.openButton, &Button::clicked, w.openButton, [this] { openDisplay(); });
     QObject::connect(w.serveCheck, &CheckBox::clicked, w.serveCheck,
                      [this] { setServing(setup_->serveCheck->checked()); });
+    // A port typed while the page is served takes effect when the box is left or Enter pressed
+    // (not at every key: "8080" would pass through ports 8, 80 and 808).
+    QObject::connect(w.portEdit, &EditBox::focusLost, w.portEdit, [this] { portTyped(); });
+    QObject::connect(w.portEdit->lineEdit(), &QLineEdit::returnPressed, w.portEdit,
+                     [this] { portTyped(); });
     showServerInSetup();
     w.show();
 }
@@ -166,27 +205,63 @@ void DisplayBinder::setServing(bool on) {
         stopServer();
     }
     if (serverMessage_.empty()) {
-        if (hooks_.prepareConfig) {
-            hooks_.prepareConfig();
-        }
-        if (!writeDisplayConfig(configPath_, config_)) {
-            serverMessage_ = notRememberedText();
-        }
+        remember();
     }
     showServerInSetup();
     updateTicker();
 }
 
+void DisplayBinder::remember() {
+    if (hooks_.prepareConfig) {
+        hooks_.prepareConfig();
+    }
+    if (!writeDisplayConfig(configPath_, config_)) {
+        serverMessage_ = notRememberedText();
+    }
+}
+
+void DisplayBinder::portTyped() {
+    if (!setup_ || !server_->running()) {
+        return;  // not served: the port is taken when the page is switched on
+    }
+    const int port = parsePort(setup_->portEdit->text());
+    if (port == config_.port) {
+        return;
+    }
+    serverMessage_.clear();
+    if (port == 0) {
+        serverMessage_ = badPortText() + utf8ToGbk("。") + stillServingText(config_.port);
+        showServerInSetup();
+        return;
+    }
+    // The page moves only once the new port listens: a port that cannot be had leaves it where
+    // it was, and says so.
+    auto moved = std::make_unique<DisplayServer>();
+    if (!moved->start(bindAddress(config_.address), port)) {
+        serverMessage_ = cannotServeText(moved->startFailure(), port, config_.address) +
+                         utf8ToGbk("。") + stillServingText(config_.port);
+        showServerInSetup();
+        return;
+    }
+    retire(std::move(server_));
+    server_ = std::move(moved);
+    config_.port = port;
+    tick();
+    remember();
+    showServerInSetup();
+}
+
 bool DisplayBinder::startServer() {
-    const std::string address = config_.address == "0.0.0.0" ? std::string() : config_.address;
-    if (server_->running() && server_->port() == config_.port) {
+    if (server_->running() && server_->port() == config_.port &&
+        servedAddress_ == config_.address) {
         return true;
     }
     stopServer();
-    if (!server_->start(address, config_.port)) {
-        serverMessage_ = cannotServeText();
+    if (!server_->start(bindAddress(config_.address), config_.port)) {
+        serverMessage_ = cannotServeText(server_->startFailure(), config_.port, config_.address);
         return false;
     }
+    servedAddress_ = config_.address;
     // The page has a state to show from its first request on.
     tick();
     return true;
@@ -196,9 +271,13 @@ void DisplayBinder::stopServer() {
     if (!server_->running()) {
         return;
     }
-    // Stopping waits for the workers to let go of their clients: not on the window's thread.
-    retiring_.emplace_back([old = std::move(server_)]() mutable { old.reset(); });
+    retire(std::move(server_));
     server_ = std::make_unique<DisplayServer>();
+}
+
+void DisplayBinder::retire(std::unique_ptr<DisplayServer> server) {
+    // Stopping waits for the workers to let go of their clients: not on the window's thread.
+    retiring_.emplace_back([old = std::move(server)]() mutable { old.reset(); });
 }
 
 void DisplayBinder::updateTicker() {
@@ -213,9 +292,12 @@ std::string DisplayBinder::pageAddress() const {
     if (!server_->running()) {
         return {};
     }
-    const QString host = config_.address.empty() || config_.address == "0.0.0.0"
-                             ? networkAddress()
-                             : QString::fromStdString(config_.address);
+    QString host = QString::fromStdString(config_.address);
+    if (host.isEmpty() || host == u"0.0.0.0" || host == u"::" || host == u"[::]") {
+        host = networkAddress();  // every address: the one the school's network reaches
+    } else if (host.contains(u':') && !host.startsWith(u'[')) {
+        host = u'[' + host + u']';  // IPv6, as an address writes it
+    }
     return QStringLiteral("http://%1:%2/").arg(host).arg(server_->port()).toStdString();
 }
 
@@ -229,9 +311,12 @@ void DisplayBinder::showServerInSetup() {
     setup_->showServerMessage(serverMessage_);
 }
 
-DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run,
-                                  SettingsFile& settings) {
+DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run, SettingsFile& settings,
+                                  Dialogs& dialogs, const DialogOwner* owner) {
     DisplayBinder::Hooks hooks;
+    hooks.tell = [&dialogs, owner](const Text& message) {
+        dialogs.message(message, MessageButtons::Ok, MessageIcon::Error, owner);
+    };
     hooks.runExams = [run = std::move(run)](std::vector<DisplayExam>& exams) {
         const RunController* controller = run();
         if (!controller || !controller->examRun().active()) {

@@ -23,6 +23,8 @@
 
 namespace exambell {
 
+class DialogOwner;
+class Dialogs;
 class DisplaySetupWindow;
 class DisplayWindow;
 class MainWindow;
@@ -37,6 +39,9 @@ class DisplayBinder {
         // Called before the first write when config.ini does not exist yet, so that the new file
         // starts out with the program's settings and not with this section alone.
         std::function<void()> prepareConfig;
+        // Says a failure at once (a message box): a page config.ini says to serve that cannot be
+        // switched on. May be empty.
+        std::function<void(const Text& message)> tell;
     };
 
     DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Hooks hooks);
@@ -68,6 +73,11 @@ class DisplayBinder {
   private:
     bool startServer();
     void stopServer();
+    void retire(std::unique_ptr<DisplayServer> server);
+    // A port typed in the setup window while the page is served: the page moves to it.
+    void portTyped();
+    // Writes the section; on failure the message says the setting will not be remembered.
+    void remember();
     void updateTicker();
     void showServerInSetup();
 
@@ -77,6 +87,7 @@ class DisplayBinder {
     Hooks hooks_;
     DisplayConfig config_;
     Text serverMessage_;
+    Text servedAddress_;  // config.ini's address the running server was bound with
     std::unique_ptr<DisplayServer> server_;
     std::vector<std::thread> retiring_;  // servers being stopped off the window's thread
     SecondTicker ticker_;
@@ -84,9 +95,10 @@ class DisplayBinder {
     QPointer<DisplayWindow> display_;
 };
 
-// The program's hooks: the exams of the active run of run() (nullptr: none), and the cue
-// settings written first into a config.ini that does not exist yet.
-DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run,
-                                  SettingsFile& settings);
+// The program's hooks: the exams of the active run of run() (nullptr: none), the cue settings
+// written first into a config.ini that does not exist yet, and failures told in a message box
+// over `owner`.
+DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run, SettingsFile& settings,
+                                  Dialogs& dialogs, const DialogOwner* owner);
 
 }  // namespace exambell

@@ -1,6 +1,7 @@
 #include "display/DisplayServer.h"
 
 #include <httplib.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -9,6 +10,7 @@
 #include <arpa/inet.h>
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -16,36 +18,42 @@
 #include <thread>
 #include <vector>
 
+#include "display/RequestHeadReader.h"
+
 namespace exambell {
 
 namespace {
 using Steady = std::chrono::steady_clock;
-// When the connection a worker is about to serve was accepted.
-thread_local Steady::time_point tAcceptedAt;
 }  // namespace
 
-// httplib's own pool queues every accepted connection without bound. This one holds at most
-// `capacity` waiting connections; past that, enqueue (on the listening thread) waits for room,
-// so no more connections are accepted and the system's listen backlog takes the overflow.
-class BoundedWorkerPool : public httplib::TaskQueue {
+// The workers that answer whole request heads. httplib's own pool queues without bound; this one
+// holds at most `capacity` waiting requests, past that enqueue waits for room (and with it the
+// head reader, so that heads pile up there, within its limits).
+class BoundedWorkerPool {
   public:
     BoundedWorkerPool(int workers, int capacity) : capacity_(static_cast<std::size_t>(capacity)) {
         for (int i = 0; i < workers; ++i) {
             threads_.emplace_back([this] { work(); });
         }
     }
-    ~BoundedWorkerPool() override { shutdown(); }
+    ~BoundedWorkerPool() { shutdown(); }
 
-    void enqueue(std::function<void()> fn) override {
-        std::unique_lock<std::mutex> lock(mutex_);
-        roomFreed_.wait(lock, [this] { return jobs_.size() < capacity_ || stopping_; });
-        // Stopping: the job still runs, as it owns the connection's socket; with the server
-        // closed it only closes the socket.
-        jobs_.push_back(Job{std::move(fn), Steady::now()});
-        jobAdded_.notify_one();
+    void enqueue(std::function<void()> fn) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            roomFreed_.wait(lock, [this] { return jobs_.size() < capacity_ || stopping_; });
+            if (!shutDown_) {
+                jobs_.push_back(std::move(fn));
+                jobAdded_.notify_one();
+                return;
+            }
+        }
+        // No workers any more: the job owns its connection's socket and, with the server
+        // stopping, only closes it.
+        fn();
     }
 
-    void shutdown() override {
+    void shutdown() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (shutDown_) {
@@ -61,7 +69,7 @@ class BoundedWorkerPool : public httplib::TaskQueue {
         }
     }
 
-    // Lets a listening thread that waits for room go on, so that it sees the server stop.
+    // Lets an enqueue that waits for room go on, so that the head reader sees the server stop.
     void release() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
@@ -71,7 +79,7 @@ class BoundedWorkerPool : public httplib::TaskQueue {
   private:
     void work() {
         for (;;) {
-            Job job;
+            std::function<void()> job;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 jobAdded_.wait(lock, [this] { return !jobs_.empty() || shutDown_; });
@@ -82,21 +90,15 @@ class BoundedWorkerPool : public httplib::TaskQueue {
                 jobs_.pop_front();
                 roomFreed_.notify_one();
             }
-            tAcceptedAt = job.acceptedAt;
-            job.run();
+            job();
         }
     }
-
-    struct Job {
-        std::function<void()> run;
-        Steady::time_point acceptedAt;
-    };
 
     const std::size_t capacity_;
     std::mutex mutex_;
     std::condition_variable jobAdded_;
     std::condition_variable roomFreed_;
-    std::deque<Job> jobs_;
+    std::deque<std::function<void()>> jobs_;
     std::vector<std::thread> threads_;
     bool stopping_ = false;
     bool shutDown_ = false;
@@ -104,31 +106,40 @@ class BoundedWorkerPool : public httplib::TaskQueue {
 
 namespace {
 
-// httplib deletes its task queue when it stops listening; the pool itself stays with the
-// DisplayServer, so that stop() can reach it at any moment.
-class PoolHandle : public httplib::TaskQueue {
+// httplib hands each accepted connection to its task queue, on the listening thread. This one
+// runs the hand-over there at once: process_and_close_socket only passes the socket on to the
+// head reader, which never keeps the listening thread longer than its limits say.
+class InlineTaskQueue : public httplib::TaskQueue {
   public:
-    explicit PoolHandle(BoundedWorkerPool& pool) : pool_(pool) {}
-    void enqueue(std::function<void()> fn) override { pool_.enqueue(std::move(fn)); }
-    void shutdown() override { pool_.shutdown(); }
-
-  private:
-    BoundedWorkerPool& pool_;
+    void enqueue(std::function<void()> fn) override { fn(); }
+    void shutdown() override {}
 };
 
-// A connection's socket with every wait cut at the connection's deadline: a client that sends
-// its request slowly, or reads the answer slowly, loses the connection when the deadline passes
-// however steadily it trickles.
+// A connection's socket whose head the head reader has read already, with every wait cut at the
+// connection's deadline: a client that reads the answer slowly, or trickles a body, loses the
+// connection when the deadline passes.
 class DeadlineStream : public httplib::Stream {
   public:
-    DeadlineStream(int fd, Steady::time_point deadline, std::chrono::milliseconds ioTimeout,
-                   const std::atomic<bool>& stopping)
-        : fd_(fd), deadline_(deadline), ioTimeout_(ioTimeout), stopping_(stopping) {}
+    DeadlineStream(int fd, std::string head, Steady::time_point deadline,
+                   std::chrono::milliseconds ioTimeout, const std::atomic<bool>& stopping)
+        : fd_(fd),
+          head_(std::move(head)),
+          deadline_(deadline),
+          ioTimeout_(ioTimeout),
+          stopping_(stopping) {}
 
-    bool is_readable() const override { return buffered_ < filled_ || wait(POLLIN); }
+    bool is_readable() const override {
+        return headRead_ < head_.size() || buffered_ < filled_ || wait(POLLIN);
+    }
     bool is_writable() const override { return wait(POLLOUT); }
 
     ssize_t read(char* ptr, size_t size) override {
+        if (headRead_ < head_.size()) {
+            const std::size_t n = std::min(size, head_.size() - headRead_);
+            std::memcpy(ptr, head_.data() + headRead_, n);
+            headRead_ += n;
+            return static_cast<ssize_t>(n);
+        }
         if (buffered_ == filled_) {
             if (!wait(POLLIN)) {
                 return -1;
@@ -203,6 +214,8 @@ class DeadlineStream : public httplib::Stream {
     }
 
     int fd_;
+    std::string head_;
+    std::size_t headRead_ = 0;
     Steady::time_point deadline_;
     std::chrono::milliseconds ioTimeout_;
     const std::atomic<bool>& stopping_;
@@ -236,9 +249,9 @@ void commonHeaders(httplib::Response& res) {
 
 }  // namespace
 
-// httplib's server with its connection handling replaced: one request per connection, the first
-// byte within a second of the accept (time spent queued counts, so a flood of idle connections
-// drains at once), and the whole request and answer within a deadline.
+// httplib's server with its connection handling replaced: the listening thread hands each new
+// connection to the head reader; a worker answers a whole head, one request per connection, with
+// the request and its answer done within a deadline from the accept.
 class GuardedHttpServer : public httplib::Server {
   public:
     explicit GuardedHttpServer(const DisplayServer::Limits& limits) : limits_(limits) {
@@ -250,43 +263,27 @@ class GuardedHttpServer : public httplib::Server {
         });
     }
 
-  private:
-    bool process_and_close_socket(int sock) override {
-        const Steady::time_point accepted = tAcceptedAt;
-        const auto firstByteBy =
-            accepted + std::chrono::milliseconds(limits_.firstByteMilliseconds);
-        bool ok = false;
-        if (firstByte(sock, firstByteBy)) {
-            DeadlineStream stream(
-                sock, accepted + std::chrono::milliseconds(limits_.requestMilliseconds),
-                std::chrono::milliseconds(limits_.readWriteMilliseconds), stopping_);
+    // Set before listening starts.
+    RequestHeadReader* heads = nullptr;
+
+    // On a worker: the request whose head (and what followed it) is `bytes`.
+    void serve(int sock, std::string bytes, Steady::time_point accepted) {
+        if (!stopping_) {
+            DeadlineStream stream(sock, std::move(bytes),
+                                  accepted + std::chrono::milliseconds(limits_.requestMilliseconds),
+                                  std::chrono::milliseconds(limits_.readWriteMilliseconds),
+                                  stopping_);
             bool closed = false;
-            ok = process_request(stream, true, closed, nullptr);
+            process_request(stream, true, closed, nullptr);
         }
         ::shutdown(sock, SHUT_RDWR);
         ::close(sock);
-        return ok;
     }
 
-    // Whether the client sent something by the given moment; waits in short slices, so that a
-    // stopping server does not wait for idle clients.
-    bool firstByte(int sock, Steady::time_point by) const {
-        for (;;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(by - Steady::now());
-            if (stopping_ || svr_sock_ == INVALID_SOCKET) {
-                return false;
-            }
-            pollfd p{sock, POLLIN, 0};
-            const int ready =
-                ::poll(&p, 1, static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 100)));
-            if (ready != 0) {
-                return ready > 0;
-            }
-            if (left.count() <= 0) {
-                return false;
-            }
-        }
+  private:
+    bool process_and_close_socket(int sock) override {
+        heads->add(sock);
+        return true;
     }
 
     const DisplayServer::Limits limits_;
@@ -303,6 +300,58 @@ class GuardedHttpServer : public httplib::Server {
 
     std::atomic<bool> stopping_{false};
 };
+
+namespace {
+
+// The host to bind: "" is every IPv4 address; an IPv6 address may come in brackets.
+std::string bindHost(const std::string& address) {
+    if (address.empty()) {
+        return "0.0.0.0";
+    }
+    if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
+        return address.substr(1, address.size() - 2);
+    }
+    return address;
+}
+
+}  // namespace
+
+DisplayServer::StartFailure bindFailure(const std::string& host, int port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+        return DisplayServer::StartFailure::NotThisMachine;
+    }
+    DisplayServer::StartFailure failure = DisplayServer::StartFailure::Other;
+    const int sock = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, 0);
+    if (sock >= 0) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        if (::bind(sock, found->ai_addr, found->ai_addrlen) != 0) {
+            switch (errno) {
+                case EADDRINUSE:
+                    failure = DisplayServer::StartFailure::InUse;
+                    break;
+                case EACCES:
+                case EPERM:
+                    failure = DisplayServer::StartFailure::NeedsPrivilege;
+                    break;
+                case EADDRNOTAVAIL:
+                case EAFNOSUPPORT:
+                    failure = DisplayServer::StartFailure::NotThisMachine;
+                    break;
+                default:
+                    break;
+            }
+        }
+        ::close(sock);
+    }
+    ::freeaddrinfo(found);
+    return failure;
+}
 
 DisplayServer::DisplayServer() : DisplayServer(Limits{}) {}
 
@@ -322,19 +371,36 @@ DisplayServer::~DisplayServer() {
 
 bool DisplayServer::start(const std::string& address, int port) {
     stop();
+    failure_ = StartFailure::None;
     if (port < 0 || port > 65535) {
+        failure_ = StartFailure::BadPort;
         return false;
     }
     server_ = std::make_unique<GuardedHttpServer>(limits_);
     httplib::Server& s = *server_;
     pool_ = std::make_unique<BoundedWorkerPool>(limits_.workers, limits_.queuedConnections);
-    s.new_task_queue = [this] { return new PoolHandle(*pool_); };
+    auto& guarded = static_cast<GuardedHttpServer&>(s);
+    RequestHeadReader::Limits heads;
+    heads.maxBytes = limits_.maxHeadBytes;
+    heads.maxLines = limits_.maxHeadLines;
+    heads.perAddress = limits_.connectionsPerAddress;
+    heads.total = limits_.readingConnections;
+    heads.firstByte = std::chrono::milliseconds(limits_.firstByteMilliseconds);
+    heads.wholeHead = std::chrono::milliseconds(limits_.headMilliseconds);
+    heads_ = std::make_unique<RequestHeadReader>(
+        heads, [this, &guarded](int sock, std::string bytes, Steady::time_point accepted) {
+            pool_->enqueue([&guarded, sock, bytes = std::move(bytes), accepted]() mutable {
+                guarded.serve(sock, std::move(bytes), accepted);
+            });
+        });
+    guarded.heads = heads_.get();
+    s.new_task_queue = [] { return new InlineTaskQueue; };
     s.set_payload_max_length(limits_.maxBodyBytes);
     // The listening thread's wait between connections. httplib's default on Linux is zero: the
     // thread would spin on a whole core while the page is served.
     s.set_idle_interval(0, 100000);
     route();
-    const std::string host = address.empty() ? std::string("0.0.0.0") : address;
+    const std::string host = bindHost(address);
     if (port == 0) {
         port_ = s.bind_to_any_port(host);
     } else {
@@ -342,6 +408,8 @@ bool DisplayServer::start(const std::string& address, int port) {
     }
     if (port_ <= 0) {
         port_ = 0;
+        failure_ = bindFailure(host, port);
+        heads_.reset();
         server_.reset();
         pool_.reset();
         return false;
@@ -365,13 +433,17 @@ void DisplayServer::stop() {
     if (!server_) {
         return;
     }
+    // In this order: the head reader may wait for room in the pool, and the listening thread
+    // for room in the head reader.
     pool_->release();
     static_cast<GuardedHttpServer&>(*server_).stopping_ = true;
+    heads_->stop();
     server_->stop();
     if (listener_.joinable()) {
         listener_.join();
     }
     pool_->shutdown();
+    heads_.reset();
     server_.reset();
     pool_.reset();
     running_ = false;

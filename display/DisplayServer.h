@@ -3,14 +3,19 @@
 // (compiled into the program) and /state, the display state as JSON with the server's time.
 // Nothing else: no other method, no other path, no file system, no settings, no student names.
 //
-// The server runs on threads of its own: the listening thread and a fixed pool of workers. The
-// window's thread only hands over a copy of the state once a second (publish), under a lock
-// that a request holds for the time of a copy; no request ever waits for the window's thread.
+// The server runs on threads of its own: the listening thread, the head reader (one thread that
+// reads the request heads of all new connections at once, RequestHeadReader) and a fixed pool of
+// workers that answer whole heads. The window's thread only hands over a copy of the state once
+// a second (publish), under a lock that a request holds for the time of a copy; no request ever
+// waits for the window's thread.
 //
-// Limits against hostile or broken clients: a fixed number of workers and a bounded queue of
-// accepted connections (beyond it the listening thread stops accepting and the system's backlog
-// refuses), one request per connection, a second from the accept to the first byte, five to the
-// end of the answer, 8 KiB per request line and header line (the library's own limit), no body.
+// Limits against hostile or broken clients: slow or idle clients wait in the head reader, not in
+// a worker, so they cannot hold up the others' pages; a second from the accept to the first byte
+// and three to the whole head; a head of at most 16 KiB and 100 lines (else 431), 8 KiB per line
+// (the library's own limit); at most 64 connections of one address and 256 in all being read
+// (beyond that the listening thread stops accepting and the system's backlog takes the rest); a
+// bounded queue of whole heads for the workers; one request per connection, five seconds from
+// the accept to the end of the answer, no body.
 
 #include <QByteArray>
 #include <atomic>
@@ -31,14 +36,23 @@ class Server;
 namespace exambell {
 
 class BoundedWorkerPool;
+class RequestHeadReader;
 
 class DisplayServer {
   public:
     struct Limits {
         int workers = 16;
+        // Whole heads waiting for a worker; also the listen backlog.
         int queuedConnections = 256;
+        // Connections whose head is being read: of one client address, and in all.
+        int connectionsPerAddress = 64;
+        int readingConnections = 256;
+        std::size_t maxHeadBytes = 16 * 1024;
+        int maxHeadLines = 100;
         // From the accept (time queued included) to the request's first byte.
         int firstByteMilliseconds = 1000;
+        // From the accept to the head's blank line.
+        int headMilliseconds = 3000;
         // From the accept to the last byte of the answer.
         int requestMilliseconds = 5000;
         // Longest wait for one read or write.
@@ -52,9 +66,20 @@ class DisplayServer {
     DisplayServer(const DisplayServer&) = delete;
     DisplayServer& operator=(const DisplayServer&) = delete;
 
-    // Binds (address "" or "0.0.0.0": every IPv4 address; port 0: any free port) and starts
-    // serving; false when the address cannot be bound (in use, not this machine's, bad port).
+    enum class StartFailure {
+        None,
+        BadPort,         // not 0..65535
+        InUse,           // another program listens on the port
+        NeedsPrivilege,  // a port below 1024 for a program without the right to bind it
+        NotThisMachine,  // the address is no address of this computer (or no address at all)
+        Other,
+    };
+
+    // Binds (address "" or "0.0.0.0": every IPv4 address; "::" every address, IPv6 and IPv4; an
+    // IPv6 address may come in brackets; port 0: any free port) and starts serving; false when
+    // the address cannot be bound, and startFailure() says why.
     bool start(const std::string& address, int port);
+    StartFailure startFailure() const { return failure_; }
     // Stops serving and waits for the server's threads; connections still open are closed.
     void stop();
     bool running() const { return running_; }
@@ -82,8 +107,10 @@ class DisplayServer {
     std::thread listener_;
     std::atomic<bool> listenerEnded_{false};
     std::unique_ptr<BoundedWorkerPool> pool_;
+    std::unique_ptr<RequestHeadReader> heads_;
     std::atomic<bool> running_{false};
     int port_ = 0;
+    StartFailure failure_ = StartFailure::None;
     std::atomic<std::int64_t> answered_{0};
 
     std::mutex stateLock_;
@@ -92,5 +119,9 @@ class DisplayServer {
     std::int64_t publishedMilliseconds_ = 0;
     std::chrono::steady_clock::time_point publishedAt_;
 };
+
+// Why host:port cannot be bound, found by binding it once more with a socket of our own (the
+// library keeps no error); Other when it can be bound now.
+DisplayServer::StartFailure bindFailure(const std::string& host, int port);
 
 }  // namespace exambell

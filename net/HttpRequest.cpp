@@ -229,6 +229,8 @@ struct Transfer {
     bool headersComplete = false;
     int statusCode = 0;
     bool hasLocation = false;
+    // The latest answer names a transfer coding other than chunked.
+    bool packed = false;
     // Counts of events that show the transfer moving, for the stall check.
     std::size_t connections = 0;
     std::size_t receivedBytes = 0;
@@ -236,6 +238,27 @@ struct Transfer {
     std::size_t passBudget = kBodyBytesPerPass;
     bool paused = false;
 };
+
+// Whether a Transfer-Encoding value names a coding besides chunked. The request asks for none
+// (no TE header), yet curl unpacks gzip, deflate, brotli and zstd whenever an answer names them:
+// megabytes unpacked from a few kilobytes while the window waits.
+bool namesPacking(std::string_view value) {
+    while (!value.empty()) {
+        const std::size_t comma = value.find(',');
+        std::string_view coding = value.substr(0, comma);
+        while (!coding.empty() && (coding.front() == ' ' || coding.front() == '\t')) {
+            coding.remove_prefix(1);
+        }
+        while (!coding.empty() && (coding.back() == ' ' || coding.back() == '\t')) {
+            coding.remove_suffix(1);
+        }
+        if (!coding.empty() && !sameIgnoringAsciiCase(coding, "chunked")) {
+            return true;
+        }
+        value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
+    }
+    return false;
+}
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
@@ -249,6 +272,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         t.headers.clear();
         t.headersComplete = false;
         t.hasLocation = false;
+        t.packed = false;
         t.statusCode = 0;
         if (line.size() >= 12) {
             for (char c : line.substr(9, 3)) {
@@ -259,10 +283,15 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         t.headersComplete = true;
     } else if (line.size() >= 9 && sameIgnoringAsciiCase(line.substr(0, 9), "location:")) {
         t.hasLocation = true;
+    } else if (line.size() >= 18 &&
+               sameIgnoringAsciiCase(line.substr(0, 18), "transfer-encoding:") &&
+               namesPacking(line.substr(18))) {
+        t.packed = true;
     }
     t.headers.append(line);
     t.headers.append(kCrLf);
-    return n;
+    // A packed body is not read: the transfer ends here, with the whole header block kept.
+    return t.headersComplete && t.packed ? 0 : n;
 }
 
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -533,7 +562,7 @@ HttpError transferFailure(const Call& call, CURLcode result) {
         return t.headersComplete ? kHttpOk : kHttpNoResponse;
     }
     const bool following = !call.params.noRedirect && redirect;
-    if (t.overLimit || t.bodyStarted ||
+    if (t.overLimit || t.bodyStarted || (t.headersComplete && t.packed) ||
         (t.headersComplete && t.statusCode / 100 != 1 && !following)) {
         return kHttpReadFailed;
     }

@@ -26,7 +26,8 @@
 
 namespace exambell {
 
-// The largest body a request reads; a longer answer stops with "713 ...".
+// The largest body a request reads; a longer answer stops with "713 ...". So does an answer whose
+// Transfer-Encoding names any coding but chunked (gzip, zstd, ...): its body is not read at all.
 inline constexpr std::size_t kHttpBodyLimit = 8u << 20;
 
 // What the surroundings supply to a request besides its arguments.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/QrCodeImage.h"
 #include "ui/QtText.h"
@@ -19,6 +20,13 @@ constexpr const char* kPortCaption = "端口";
 constexpr const char* kAddressIntro = "在教室电脑的浏览器中输入：";
 constexpr int kPortTypingLimit = 5;
 constexpr int kQrModulePixels = 4;
+constexpr int kWidth = 380;
+constexpr int kHeight = 372;
+// The message line under the code: three lines of the window's font fit; a longer message makes
+// the window taller rather than lose its first or last line.
+constexpr int kMessageTop = 308;
+constexpr int kMessageHeight = 58;
+constexpr int kBottomMargin = 6;
 
 Text screenName(QScreen* screen, int n) {
     const QRect g = screen->geometry();
@@ -29,7 +37,7 @@ Text screenName(QScreen* screen, int n) {
 }  // namespace
 
 DisplaySetupWindow::DisplaySetupWindow(QWidget* owner)
-    : Window(owner, gbk(kWindowName), gbk(kTitle), 380, 340) {
+    : Window(owner, gbk(kWindowName), gbk(kTitle), kWidth, kHeight) {
     auto* screenCaption = new TransparentLabel(this, gbk("透明标签1"), gbk(kScreenCaption));
     screenCaption->setGeometry(12, 12, 56, 22);
     screenList = new ComboBox(this, gbk("屏幕列表"), ComboBox::Kind::ListOnly, false);
@@ -55,8 +63,8 @@ DisplaySetupWindow::DisplaySetupWindow(QWidget* owner)
     qrCode->label()->setAlignment(Qt::AlignCenter);
     qrCode->setVisible(false);
     messageLabel = new TransparentLabel(this, gbk("网页提示标签"), Text());
-    messageLabel->setGeometry(12, 308, 356, 26);
-    messageLabel->label()->setAlignment(Qt::AlignCenter);
+    messageLabel->setGeometry(12, kMessageTop, 356, kMessageHeight);
+    messageLabel->label()->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     messageLabel->label()->setWordWrap(true);
     refreshScreens();
 }
@@ -103,6 +111,12 @@ void DisplaySetupWindow::showAddress(const std::string& address) {
 
 void DisplaySetupWindow::showServerMessage(const Text& message) {
     messageLabel->setCaption(message);
+    QLabel* label = messageLabel->label();
+    const int height = std::max(kMessageHeight, label->heightForWidth(label->width()));
+    if (height != label->height()) {
+        messageLabel->setGeometry(12, kMessageTop, 356, height);
+        setFixedSize(kWidth, std::max(kHeight, kMessageTop + height + kBottomMargin));
+    }
 }
 
 }  // namespace exambell

@@ -21,16 +21,18 @@ namespace {
 
 void flood(int port) {
     std::vector<int> open;
-    for (int i = 0; i < 500; ++i) {
-        const int fd = connectTo(port, 200);
-        if (fd >= 0) {
-            open.push_back(fd);
-        }
-    }
+    // First the clients that stall mid-head: they are held until the head's deadline, so the
+    // flood lasts some seconds however fast the idle connections below are dropped.
     for (int i = 0; i < 20; ++i) {
         const int fd = connectTo(port, 200);
         if (fd >= 0) {
             sendAll(fd, "GET / HTTP/1.1\r\nX-Slow: ");
+            open.push_back(fd);
+        }
+    }
+    for (int i = 0; i < 500; ++i) {
+        const int fd = connectTo(port, 200);
+        if (fd >= 0) {
             open.push_back(fd);
         }
     }

@@ -7,10 +7,12 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
@@ -173,6 +175,120 @@ TEST_F(DisplayServerTest, DropsAHugeHeaderAndSlowClients) {
     EXPECT_EQ(r->status, 200);
 }
 
+// A head of `lines` lines in all (request line included), each header line `lineBytes` long.
+std::string headOf(int lines, std::size_t lineBytes = 8) {
+    std::string head = "GET /state HTTP/1.1\r\n";
+    for (int i = 1; i < lines; ++i) {
+        std::string line = "X" + std::to_string(i) + ": ";
+        line.resize(lineBytes - 2, 'a');
+        head += line + "\r\n";
+    }
+    return head + "\r\n";
+}
+
+TEST_F(DisplayServerTest, TheHeadIsCappedInLinesAndBytes) {
+    EXPECT_EQ(roundTrip(port, headOf(100)).rfind("HTTP/1.1 200 OK", 0), 0u);
+    EXPECT_EQ(roundTrip(port, headOf(10, 1500)).rfind("HTTP/1.1 200 OK", 0), 0u);
+    // One line too many, or 20 KB of lines each far below the 8 KiB line limit.
+    for (const std::string& head : {headOf(101), headOf(20, 1000)}) {
+        const std::string answer = roundTrip(port, head);
+        EXPECT_EQ(answer.rfind("HTTP/1.1 431 ", 0), 0u) << answer;
+        EXPECT_EQ(answer.find("<open>"), std::string::npos);
+    }
+}
+
+TEST_F(DisplayServerTest, AMillionShortHeaderLinesAreRefusedWithoutTakingMemory) {
+    std::string flood = "GET / HTTP/1.1\r\nHost: x\r\n";
+    flood.reserve(flood.size() + 6'000'010);
+    for (int i = 0; i < 1'000'000; ++i) {
+        flood += "X: y\r\n";
+    }
+    flood += "\r\n";
+    const long before = residentKilobytes();
+    const int fd = connectTo(port);
+    ASSERT_GE(fd, 0);
+    sendAll(fd, flood);  // stops early when the server closes the connection
+    const std::string answer = readUntilClosed(fd, 10000);
+    ::close(fd);
+    EXPECT_EQ(answer.find("HTTP/1.1 200"), std::string::npos);
+    EXPECT_EQ(answer.find("<open>"), std::string::npos);
+    EXPECT_LT(residentKilobytes() - before, 8 * 1024);
+    httplib::Client client("127.0.0.1", port);
+    auto r = client.Get("/state");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+}
+
+TEST(DisplayServer, SixteenSlowClientsDoNotHoldUpAPage) {
+    // A connection's answer may take 20 s here: a worker held by each trickling client would
+    // keep the page waiting far past the client's 10 s time-out.
+    DisplayServer::Limits limits;
+    limits.requestMilliseconds = 20000;
+    limits.readWriteMilliseconds = 20000;
+    DisplayServer server(limits);
+    test::FakeClock clock;
+    clock.set(2026, 1, 2, 3, 17, 0);
+    server.publish(computeDisplayState(testExams(), clock.now()),
+                   localEpochMilliseconds(clock.now()));
+    ASSERT_TRUE(server.start("127.0.0.1", 0));
+    std::vector<int> slow;
+    for (int i = 0; i < limits.workers; ++i) {
+        const int fd = connectTo(server.port());
+        ASSERT_GE(fd, 0);
+        sendAll(fd, "GET / HTTP/1.1\r\nX-Slow: ");
+        slow.push_back(fd);
+    }
+    std::atomic<bool> done{false};
+    std::thread trickle([&] {
+        while (!done) {
+            for (int fd : slow) {
+                sendAll(fd, "a");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    httplib::Client client("127.0.0.1", server.port());
+    client.set_read_timeout(std::chrono::seconds(10));
+    auto page = client.Get("/");
+    done = true;
+    trickle.join();
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    // Answered while every slow client was still being read, not after one of them was cut.
+    for (int fd : slow) {
+        pollfd p{fd, POLLIN, 0};
+        EXPECT_EQ(::poll(&p, 1, 0), 0);
+        ::close(fd);
+    }
+}
+
+TEST(DisplayServer, OneAddressHoldsOnlySoManyConnectionsBeingRead) {
+    DisplayServer::Limits limits;
+    limits.connectionsPerAddress = 4;
+    DisplayServer server(limits);
+    test::FakeClock clock;
+    clock.set(2026, 1, 2, 3, 17, 0);
+    server.publish(computeDisplayState(testExams(), clock.now()),
+                   localEpochMilliseconds(clock.now()));
+    ASSERT_TRUE(server.start("127.0.0.1", 0));
+    std::vector<int> held;
+    for (int i = 0; i < 4; ++i) {
+        held.push_back(connectTo(server.port()));
+        ASSERT_GE(held.back(), 0);
+        sendAll(held.back(), "GET / HTTP/1.1\r\n");
+    }
+    // The fifth is closed unanswered, though its request is whole.
+    EXPECT_EQ(roundTrip(server.port(), "GET /state HTTP/1.1\r\n\r\n"), "");
+    // Once they have gone (the server has closed its side too), the address is served again.
+    for (int fd : held) {
+        ::shutdown(fd, SHUT_WR);
+        EXPECT_EQ(readUntilClosed(fd, 5000), "");
+        ::close(fd);
+    }
+    const std::string answer = roundTrip(server.port(), "GET /state HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
+}
+
 TEST_F(DisplayServerTest, FiveHundredIdleConnectionsAreDroppedAndMemoryStaysBounded) {
     const long before = residentKilobytes();
     std::vector<int> idle;
@@ -221,14 +337,52 @@ TEST_F(DisplayServerTest, StopsWhileClientsHang) {
     }
 }
 
-TEST(DisplayServer, RefusesAPortInUseAndBadPorts) {
+TEST(DisplayServer, RefusesAPortInUseAndBadPortsAndSaysWhy) {
+    using Failure = DisplayServer::StartFailure;
     DisplayServer first;
     ASSERT_TRUE(first.start("127.0.0.1", 0));
+    EXPECT_EQ(first.startFailure(), Failure::None);
     DisplayServer second;
     EXPECT_FALSE(second.start("127.0.0.1", first.port()));
     EXPECT_FALSE(second.running());
+    EXPECT_EQ(second.startFailure(), Failure::InUse);
     EXPECT_FALSE(second.start("127.0.0.1", 70000));
+    EXPECT_EQ(second.startFailure(), Failure::BadPort);
     EXPECT_FALSE(second.start("203.0.113.7", 0));  // not an address of this machine
+    EXPECT_EQ(second.startFailure(), Failure::NotThisMachine);
+    EXPECT_FALSE(second.start("no-such-host.invalid", 0));
+    EXPECT_EQ(second.startFailure(), Failure::NotThisMachine);
+    // An IPv6 address in brackets, as it is written in an address.
+    if (second.start("[::1]", 0)) {
+        httplib::Client client("::1", second.port());
+        auto r = client.Get("/display.css");
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, 200);
+    }
+}
+
+TEST(DisplayServer, APrivilegedPortForAnOrdinaryUserIsNoPortInUse) {
+    std::ifstream start("/proc/sys/net/ipv4/ip_unprivileged_port_start");
+    int unprivilegedFrom = 1024;
+    start >> unprivilegedFrom;
+    if (unprivilegedFrom <= 80) {
+        GTEST_SKIP() << "every user may bind port 80 on this system";
+    }
+    // In a child that is an ordinary user (nobody, when the tests run as root).
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(100);
+        }
+        DisplayServer server;
+        const bool started = server.start("127.0.0.1", 80);
+        ::_exit(started ? 101 : static_cast<int>(server.startFailure()));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(DisplayServer::StartFailure::NeedsPrivilege));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -42,6 +43,38 @@ int freePort() {
 std::string caption(TransparentLabel* label) {
     return gbkToUtf8(label->caption());
 }
+
+// Whether the setup window's message shows whole: all its lines within the label, the label
+// within the window.
+testing::AssertionResult messageShowsWhole(DisplaySetupWindow& s) {
+    QLabel* label = s.messageLabel->label();
+    const int needed = label->heightForWidth(label->width());
+    if (needed > label->height()) {
+        return testing::AssertionFailure()
+               << "the message needs " << needed << " px, its label is " << label->height();
+    }
+    if (!s.rect().contains(label->geometry())) {
+        return testing::AssertionFailure() << "the label reaches out of the window";
+    }
+    return testing::AssertionSuccess();
+}
+
+// A socket listening on every IPv4 address at a free port, held by "another program".
+struct PortHolder {
+    PortHolder() {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        port = freePort();
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        bound = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd, 1) == 0;
+    }
+    ~PortHolder() { ::close(fd); }
+    int fd = -1;
+    int port = 0;
+    bool bound = false;
+};
 
 class DisplayClock : public AppFixture {
   protected:
@@ -184,12 +217,87 @@ TEST_F(DisplayClock, AConfigThatServesStartsThePageAndABadPortIsRefused) {
     s.serveCheck->button()->click();  // on, at the taken port
     EXPECT_FALSE(app->displayBinder().server().running());
     EXPECT_FALSE(s.serveCheck->checked());
-    EXPECT_NE(caption(s.messageLabel).find("端口已被占用"), std::string::npos);
+    EXPECT_NE(caption(s.messageLabel).find("端口 " + std::to_string(taken) + " 已被占用"),
+              std::string::npos);
+    EXPECT_TRUE(messageShowsWhole(s));
     ::close(holder);
     s.portEdit->setText("70000");
     s.serveCheck->button()->click();
     EXPECT_FALSE(app->displayBinder().server().running());
     EXPECT_NE(caption(s.messageLabel).find("65535"), std::string::npos);
+}
+
+TEST_F(DisplayClock, APageThatCannotStartIsToldAtStartUp) {
+    PortHolder holder;
+    ASSERT_TRUE(holder.bound);
+    writeConfig("[display]\r\nserve=1\r\nport=" + std::to_string(holder.port) + "\r\n");
+    start();
+    QCoreApplication::processEvents();  // the message waits for the main window
+    EXPECT_FALSE(app->displayBinder().server().running());
+    ASSERT_EQ(dialogs.texts().size(), 1u);
+    EXPECT_NE(dialogs.texts()[0].find("端口 " + std::to_string(holder.port) + " 已被占用"),
+              std::string::npos)
+        << dialogs.texts()[0];
+    // The setup window says the same when opened, whole.
+    DisplaySetupWindow& s = openSetup();
+    EXPECT_EQ(caption(s.messageLabel), dialogs.texts()[0]);
+    EXPECT_TRUE(messageShowsWhole(s));
+}
+
+TEST_F(DisplayClock, APortTypedWhileServingMovesThePageOrSaysWhyNot) {
+    const int first = freePort();
+    writeConfig("[display]\r\nserve=1\r\nport=" + std::to_string(first) + "\r\n");
+    start();
+    DisplaySetupWindow& s = openSetup();
+    QLineEdit* box = s.portEdit->lineEdit();
+    auto typePort = [&](int port) {
+        focusOn(box);
+        box->selectAll();
+        type(box, QString::number(port));
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+
+    const int second = freePort();
+    typePort(second);
+    EXPECT_EQ(app->displayBinder().server().port(), second);
+    EXPECT_NE(caption(s.addressLabel).find(":" + std::to_string(second) + "/"), std::string::npos);
+    EXPECT_EQ(readDisplayConfig(utf8ToGbk(folderUtf8() + "/config.ini")).port, second);
+    httplib::Client client("127.0.0.1", second);
+    auto r = client.Get("/state");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+
+    // A port another program holds: the page stays where it is, and the window says so.
+    PortHolder holder;
+    ASSERT_TRUE(holder.bound);
+    typePort(holder.port);
+    EXPECT_TRUE(app->displayBinder().server().running());
+    EXPECT_EQ(app->displayBinder().server().port(), second);
+    EXPECT_EQ(s.portEdit->text(), toText(second));
+    EXPECT_NE(caption(s.messageLabel).find("端口 " + std::to_string(holder.port) + " 已被占用"),
+              std::string::npos);
+    EXPECT_NE(caption(s.messageLabel).find("网页仍在端口 " + std::to_string(second)),
+              std::string::npos);
+    EXPECT_TRUE(messageShowsWhole(s));
+    EXPECT_EQ(readDisplayConfig(utf8ToGbk(folderUtf8() + "/config.ini")).port, second);
+}
+
+TEST_F(DisplayClock, AnIpv6AddressIsWrittenInBrackets) {
+    const int port = freePort();
+    writeConfig("[display]\r\nserve=1\r\nport=" + std::to_string(port) + "\r\naddress=::\r\n");
+    start();
+    ASSERT_TRUE(app->displayBinder().server().running());
+    // Every address: the one other computers reach, never ":::port".
+    const std::string any = app->displayBinder().pageAddress();
+    EXPECT_EQ(any.find(":::"), std::string::npos) << any;
+    EXPECT_TRUE(any.rfind("http://", 0) == 0 &&
+                any.find(":" + std::to_string(port) + "/") != std::string::npos)
+        << any;
+    writeConfig("[display]\r\nserve=1\r\nport=" + std::to_string(port) + "\r\naddress=::1\r\n");
+    app->displayBinder().applyConfig();
+    if (app->displayBinder().server().running()) {  // where the system has IPv6 at all
+        EXPECT_EQ(app->displayBinder().pageAddress(), "http://[::1]:" + std::to_string(port) + "/");
+    }
 }
 
 TEST(DisplayConfigFile, BadValuesReadAsTheDefaults) {

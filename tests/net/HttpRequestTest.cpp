@@ -391,6 +391,36 @@ TEST_F(HttpRequestTest, HeaderBlockCutBeforeItsBlankLineIsNoAnswer) {
     EXPECT_EQ(result.text, "body");
 }
 
+TEST_F(HttpRequestTest, OnlyChunkedTransferCodingIsRead) {
+    // "packed text" gzipped, sent as one chunk. curl would unpack it unasked; the program asks
+    // for no coding, so an answer packed this way is refused before its body is read.
+    using namespace std::string_literals;
+    const std::string gzipped =
+        "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\x2b\x48\x4c\xce\x4e\x4d\x51\x28\x49\xad"
+        "\x28\x01\x00\x0c\xf4\x0a\xd2\x0b\x00\x00\x00"s;
+    const std::string chunk = "1f\r\n" + gzipped + "\r\n0\r\n\r\n";
+    for (const char* coding : {"gzip, chunked", "GZIP,chunked", "x-gzip, chunked",
+                               "deflate, chunked", "zstd, chunked", "br, chunked"}) {
+        test::RawServer raw("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nTransfer-Encoding: "s +
+                            coding + "\r\n\r\n" + chunk);
+        const HttpResult result = HttpRequest({.url = raw.base() + "/", .timeoutSeconds = 5});
+        EXPECT_EQ(result.text, "") << coding;
+        EXPECT_TRUE(result.bodyBytes.empty()) << coding;
+        EXPECT_EQ(result.status, kReadFailed) << coding;
+        EXPECT_EQ(result.error, kHttpReadFailed) << coding;
+        EXPECT_NE(result.responseHeaders.find("Transfer-Encoding: "s + coding), Text::npos)
+            << coding;
+    }
+    // Chunked alone, in any case and spacing, is read as before.
+    for (const char* coding : {"chunked", "Chunked", " chunked "}) {
+        test::RawServer raw("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nTransfer-Encoding:"s +
+                            coding + "\r\n\r\n5\r\nplain\r\n0\r\n\r\n");
+        const HttpResult result = HttpRequest({.url = raw.base() + "/", .timeoutSeconds = 5});
+        EXPECT_EQ(result.status, "200 OK") << coding;
+        EXPECT_EQ(result.text, "plain") << coding;
+    }
+}
+
 TEST_F(HttpRequestTest, BadAddresses) {
     for (const char* address : {"", "127.0.0.1/text", "ftp://127.0.0.1/", "file:///etc/passwd",
                                 "http://", "http://host/a\r\nX-Injected: 1"}) {
