@@ -108,7 +108,18 @@ void RunSafeguards::showStatus() {
         }
         status += noInhibitorStatus();
     }
+    if (!settingsNote_.empty()) {
+        if (!status.empty()) {
+            status += statusSeparator();
+        }
+        status += settingsNote_;
+    }
     window_.statusLabel->setCaption(status);
+}
+
+void RunSafeguards::setSettingsNote(const Text& note) {
+    settingsNote_ = note;
+    showStatus();
 }
 
 }  // namespace exambell
