@@ -73,11 +73,13 @@ ProgramFolders locateProgramFolders(const fs::path& programDir, const char* xdgC
     const fs::path installedData = programDir.parent_path() / fs::path(kInstalledData);
     const bool portable = isFolder(programDir / fs::path(kVoiceFolder));
     const bool withData = !portable && isFolder(installedData / fs::path(kVoiceFolder));
-    const bool installed = withData || (!portable && underUsr(programDir));
+    // Not even a portable copy unpacked under /usr writes there.
+    const bool system = underUsr(programDir);
+    const bool installed = withData || (!portable && system);
     if (withData) {
         folders.data = installedData;
     }
-    if (!installed && writable(programDir)) {
+    if (!installed && !system && writable(programDir)) {
         return folders;
     }
     fs::path base = absoluteOrEmpty(xdgConfigHome);
@@ -94,7 +96,7 @@ ProgramFolders locateProgramFolders(const fs::path& programDir, const char* xdgC
     if (base.empty()) {
         // A read-only portable folder still gives its config.ini to read (saves fail there as
         // in any unwritable folder); an installed program has nowhere to keep one.
-        if (installed) {
+        if (installed || system) {
             folders.settings.clear();
         }
         return folders;
