@@ -1,8 +1,11 @@
 #include "app/RunSafeguards.h"
 
+#include <QWidget>
+
 #include "schedule/PreRunCheck.h"
 #include "text/Encoding.h"
 #include "ui/MainWindow.h"
+#include "ui/QtText.h"
 
 namespace exambell {
 
@@ -115,6 +118,8 @@ void RunSafeguards::showStatus() {
         status += settingsNote_;
     }
     window_.statusLabel->setCaption(status);
+    // A long folder name may not fit the line: the whole text shows under the pointer.
+    window_.statusLabel->widget()->setToolTip(toQString(status));
 }
 
 void RunSafeguards::setSettingsNote(const Text& note) {

@@ -176,6 +176,7 @@ TEST_F(SettingsFiles, ReadOnlyProgramFolderStartsFromItsPreparedFile) {
     EXPECT_FALSE(main().examEnabled[2]->checked());
     EXPECT_EQ(status(), "设置保存在 " + userConfig.string());
     EXPECT_TRUE(main().statusLabel->widget()->isVisible());
+    EXPECT_EQ(main().statusLabel->widget()->toolTip().toStdString(), status());
 
     main().examSubject[1]->setText(utf8ToGbk("地理"));
     click(main().saveButton->widget());
