@@ -36,9 +36,18 @@ const std::array<Text, kCueCount + 1> kDefaultCueFiles = {"",
                                                           utf8ToGbk("06结束.mp3"),
                                                           utf8ToGbk("07简短铃音.mp3")};
 const Text kAudioFilter = utf8ToGbk("音乐文件(*.mp3;*.wav;*.mid)|*.mp3;*.wav;*.mid");
+const Text kSettingsAt = utf8ToGbk("设置保存在 ");
 // Checked on a first run (no config.ini): exams 1 and 2, cues 4, 5 and 6.
 constexpr std::array<int, 2> kFirstRunExams = {1, 2};
 constexpr std::array<int, 3> kFirstRunCues = {4, 5, 6};
+
+// The folder of config.ini; empty when nothing may keep one.
+Text settingsFolderOf(const Platform& platform) {
+    if (platform.noSettingsFolder) {
+        return Text();
+    }
+    return platform.settingsDir.empty() ? platform.programDir : platform.settingsDir;
+}
 
 MissReason missReasonOf(PlayOutcome outcome) {
     switch (outcome) {
@@ -57,9 +66,8 @@ Application::Application(const Platform& platform)
     : platform_(platform),
       main_(std::make_unique<MainWindow>()),
       form_(std::make_unique<MainWindowAdapter>(*main_)),
-      settings_(std::make_unique<SettingsFile>(
-          *form_, *platform_.dialogs,
-          platform_.settingsDir.empty() ? platform_.programDir : platform_.settingsDir)),
+      settings_(
+          std::make_unique<SettingsFile>(*form_, *platform_.dialogs, settingsFolderOf(platform_))),
       cueAudio_(std::make_unique<CueAudio>(*form_, main_->fileDialog, *platform_.audio,
                                            *platform_.dialogs)),
       safeguards_(std::make_unique<RunSafeguards>(*main_, *platform_.dialogs, *platform_.audio,
@@ -88,6 +96,7 @@ Application::Application(const Platform& platform)
     const DesignPictures pictures = loadDesignPictures(platform_.programDir);
     main_->runButton->setPictures(pictures.runIdle, pictures.runActive);
     main_->picture->setPicture(pictures.card);
+    safeguards_->setSettingsNote(settingsNote());
     binder_ = std::make_unique<MainWindowBinder>(*main_, *this, *run_, *cueAudio_,
                                                  *examFieldChecks_, *download_);
     // Closing the main window during a run ends the run, after a question.
@@ -159,6 +168,7 @@ void Application::startUp() {
     }
     w.setWindowWidth(MainWindow::kNarrowWidth);
     settings_->setSavedFlag(false);
+    settings_->prepareFile(platform_.preparedDir);
     if (fileExists(settings_->configPath())) {
         settings_->loadSettings();
     } else {
@@ -175,6 +185,17 @@ void Application::startUp() {
         applyExamVisibility(n);
     }
     display_->applyConfig();
+}
+
+Text Application::settingsNote() const {
+    if (platform_.noSettingsFolder) {
+        return noSettingsFolderMessage();
+    }
+    // Settings moved out of a portable folder that cannot be written: say where they go.
+    if (!platform_.preparedDir.empty()) {
+        return kSettingsAt + settings_->configPath();
+    }
+    return Text();
 }
 
 void Application::applyExamVisibility(int n) {

@@ -39,6 +39,10 @@ struct PlayReport;
 struct Platform {
     Text programDir;   // GBK, no trailing separator: the recordings and pictures
     Text settingsDir;  // GBK: where config.ini lives; empty: the program directory
+    // GBK: a read-only program folder whose config.ini gives the starting settings while
+    // settingsDir has none; empty: none.
+    Text preparedDir;
+    bool noSettingsFolder = false;  // nowhere may keep config.ini: saves are refused
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     AudioOutput* audio = nullptr;
@@ -82,6 +86,9 @@ class Application {
     void takePlayReport(const PlayReport& report);
 
   private:
+    // What the status line says of where the settings are kept; empty when they are where the
+    // user expects them.
+    Text settingsNote() const;
     // A new window's creation handler and the bindings of its controls.
     void bindSeatingWindow(SeatingWindow& window);
 

@@ -1,8 +1,11 @@
 #include "app/RunSafeguards.h"
 
+#include <QWidget>
+
 #include "schedule/PreRunCheck.h"
 #include "text/Encoding.h"
 #include "ui/MainWindow.h"
+#include "ui/QtText.h"
 
 namespace exambell {
 
@@ -114,7 +117,20 @@ void RunSafeguards::showStatus() {
         }
         status += noInhibitorStatus();
     }
+    if (!settingsNote_.empty()) {
+        if (!status.empty()) {
+            status += statusSeparator();
+        }
+        status += settingsNote_;
+    }
     window_.statusLabel->setCaption(status);
+    // A long folder name may not fit the line: the whole text shows under the pointer.
+    window_.statusLabel->widget()->setToolTip(toQString(status));
+}
+
+void RunSafeguards::setSettingsNote(const Text& note) {
+    settingsNote_ = note;
+    showStatus();
 }
 
 }  // namespace exambell

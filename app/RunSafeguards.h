@@ -2,7 +2,8 @@
 // What guards a run beyond its own checks: the check before a start (device, cue files, clock),
 // keeping the computer awake while the run is active, the question before the main window closes
 // during a run, and the status line 状态标签 that names what is wrong (no audio device, no sleep
-// inhibitor during a run). RunController calls the first two through its RunOperations.
+// inhibitor during a run) and where the settings are kept when that is not beside the program.
+// RunController calls the first two through its RunOperations.
 
 #include <optional>
 
@@ -10,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Inhibitor.h"
 #include "schedule/AudioOutput.h"
+#include "text/Text.h"
 
 namespace exambell {
 
@@ -32,8 +34,10 @@ class RunSafeguards {
     void runActiveChanged(bool active);
     // Asked when the main window is about to close while a run is active: true to close.
     bool confirmCloseDuringRun();
-    // Rewrites 状态标签 from the device's and the inhibitor's state.
+    // Rewrites 状态标签 from the device's and the inhibitor's state, then the settings note.
     void showStatus();
+    // A lasting note of the status line after the run's problems (where the settings are kept).
+    void setSettingsNote(const Text& note);
 
   private:
     MainWindow& window_;
@@ -43,6 +47,7 @@ class RunSafeguards {
     Inhibitor* inhibitor_;
     bool runActive_ = false;
     std::optional<bool> deviceTold_;  // the open state the output last told
+    Text settingsNote_;
 };
 
 }  // namespace exambell

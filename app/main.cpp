@@ -1,11 +1,13 @@
 // ExamBell: the process start. The current directory becomes the program directory (the
 // recordings live there; config.ini too, unless the program is installed or its folder is not
-// writable: text/ProgramFolders.h), Qt's own texts turn Chinese, the main window is made and
-// filled by its creation handler, then the event loop runs until the main window is closed.
+// writable: text/ProgramFolders.h, with HOME from the user's account when it is unset), Qt's own
+// texts turn Chinese, the main window is made and filled by its creation handler, then the event
+// loop runs until the main window is closed.
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/Application.h"
 #include "app/DesktopSeams.h"
@@ -18,9 +20,10 @@
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
-    const exambell::ProgramFolders folders =
-        exambell::locateProgramFolders(QCoreApplication::applicationDirPath().toStdU16String(),
-                                       std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const std::filesystem::path accountHome = exambell::accountHome();
+    const exambell::ProgramFolders folders = exambell::locateProgramFolders(
+        QCoreApplication::applicationDirPath().toStdU16String(), std::getenv("XDG_CONFIG_HOME"),
+        std::getenv("HOME"), accountHome.empty() ? nullptr : accountHome.c_str());
     const QString programDir = QString::fromStdU16String(folders.data.u16string());
     QDir::setCurrent(programDir);
     exambell::installQtChinese(qt, {programDir});
@@ -33,9 +36,14 @@ int main(int argc, char** argv) {
     // The device opens and the sound font loads on the output's own thread, once the window is
     // up: on a machine of two cores that work would otherwise slow the window's start.
     exambell::DesktopSeams seams(true);
-    exambell::Application app(
+    exambell::Platform platform =
         seams.platform(exambell::fromQString(QDir::toNativeSeparators(programDir)),
-                       exambell::pathText(folders.settings)));
+                       exambell::pathText(folders.settings));
+    platform.noSettingsFolder = folders.settings.empty();
+    if (!folders.prepared.empty()) {
+        platform.preparedDir = exambell::pathText(folders.prepared);
+    }
+    exambell::Application app(platform);
     app.startUp();
     const exambell::AfterFirstPaint startAudio(app.mainWindow(),
                                                [&seams] { seams.audio().start(); });

@@ -258,11 +258,45 @@ bool FileReplacement::commit() {
 #endif
 }
 
+bool removeLeftoverTemporary(const fs::path& target) {
+    const fs::path temporary = temporaryFor(target);
+#ifdef _WIN32
+    // A writer holds its temporary file open without sharing: the removal then fails.
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return !ec;
+#else
+    struct stat named {};
+    if (::lstat(temporary.c_str(), &named) != 0) {
+        return errno == ENOENT;
+    }
+    if (!S_ISREG(named.st_mode)) {
+        // A symbolic link left in its place: only the link goes, never what it leads to.
+        return S_ISLNK(named.st_mode) && ::unlink(temporary.c_str()) == 0;
+    }
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    // A writer holds the lock from taking the file until its rename; the lock is free only on a
+    // leftover. Unlinked under the lock, so the name cannot lead to a new writer's file yet.
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        struct stat held {};
+        removed = ::fstat(fd, &held) == 0 && ::lstat(temporary.c_str(), &named) == 0 &&
+                  held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
+                  ::unlink(temporary.c_str()) == 0;
+    }
+    ::close(fd);
+    return removed;
+#endif
+}
+
 bool copyFileOver(std::string_view source, std::string_view target) {
     std::error_code ec;
     const fs::path from = nativePath(source);
     const fs::path to = nativePath(target);
-    if (source.empty() || !fs::is_regular_file(from, ec)) {
+    if (source.empty() || target.empty() || !fs::is_regular_file(from, ec)) {
         return false;
     }
     if (isReadOnlyFile(to)) {
@@ -295,6 +329,9 @@ bool copyFileOver(std::string_view source, std::string_view target) {
 }
 
 bool removeFile(std::string_view file) {
+    if (file.empty()) {
+        return false;
+    }
     const fs::path path = nativePath(file);
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(path, ec);

@@ -22,11 +22,18 @@ std::filesystem::path temporaryFor(const std::filesystem::path& target);
 // marked read-only is left alone, as the profile services of the system leave it).
 bool isReadOnlyFile(const std::filesystem::path& file);
 
-// Copies source over target. A source that is a folder or cannot be read, a read-only target
-// and a target folder that cannot be written give false, and the target stays as it was.
+// Deletes the temporary file of target that a writer killed between writing and renaming left
+// behind. One that a running writer holds (another copy of the program saving this moment) stays.
+// False when a leftover stays.
+bool removeLeftoverTemporary(const std::filesystem::path& target);
+
+// Copies source over target. A source that is a folder or cannot be read, a read-only target,
+// a target folder that cannot be written and an empty target give false, and the target stays
+// as it was.
 bool copyFileOver(std::string_view source, std::string_view target);
 
-// Deletes file; true also when it does not exist. A read-only file is refused (false).
+// Deletes file; true also when it does not exist. A read-only file and an empty name are
+// refused (false).
 bool removeFile(std::string_view file);
 
 // One replacement of a file's content.

@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "settings/FileCopy.h"
+#include "text/Encoding.h"
 #include "text/Paths.h"
 
 namespace exambell {
@@ -84,7 +87,8 @@ std::string_view cutToBuffer(std::string_view text) {
 //   blanks name "=" value     a key; blanks around name and value dropped, matching quotes
 //                             around the value dropped, name and value cut at a NUL
 //   anything else             ignored (a line without "=" is no key)
-// Lines end at LF; a CR before it is a blank, so CR LF and LF files read alike.
+// Lines end at CR LF, at LF, or at a lone CR (as some editors and transfers leave them), like the
+// system's services end them: a CR never becomes part of a name or a value.
 class ProfileScanner {
   public:
     ProfileScanner(std::string_view section, std::string_view key) : section_(section), key_(key) {
@@ -106,6 +110,10 @@ class ProfileScanner {
     }
 
     void finish() {
+        if (!done_ && crPending_) {
+            crPending_ = false;
+            endLine(offset_, true);
+        }
         if (!done_ && lineStart_ < offset_) {
             endLine(offset_, false);
         }
@@ -124,7 +132,7 @@ class ProfileScanner {
     bool insertNeedsLineEnd() const { return insertNeedsLineEnd_; }
     // Bytes scanned and whether they end with a LF (meaningful when the whole file was scanned).
     std::uint64_t scanned() const { return offset_; }
-    bool endsWithLineEnd() const { return offset_ == 0 || lastByte_ == '\n'; }
+    bool endsWithLineEnd() const { return offset_ == 0 || lastByte_ == '\n' || lastByte_ == '\r'; }
 
     // The found key's value as the service returns it.
     Text value() const {
@@ -147,6 +155,27 @@ class ProfileScanner {
     // Processes data[i...] and returns the index of the next byte to look at.
     std::size_t step(const char* data, std::size_t size, std::size_t i) {
         const auto c = static_cast<unsigned char>(data[i]);
+        if (crPending_) {
+            // The line ended at a CR: with the LF after it, or before this byte.
+            crPending_ = false;
+            if (c == '\n') {
+                endLine(base_ + i + 1, true);
+                return i + 1;
+            }
+            endLine(base_ + i, true);
+            if (done_) {
+                return i;
+            }
+        }
+        if (c == '\r') {
+            // Where the line ends (after the CR, or after an LF that follows it) is known with
+            // the next byte; the line is over either way.
+            if (state_ == State::KeyName) {
+                kind_ = Kind::Other;
+            }
+            crPending_ = true;
+            return i + 1;
+        }
         switch (state_) {
             case State::Lead:
                 return atLineStart(c, i);
@@ -198,14 +227,21 @@ class ProfileScanner {
         return i + 1;
     }
 
-    // The rest of a line that cannot matter, up to its LF in one search. A line skipped for its
-    // key name still counts as a key (for where a new key goes) when it holds an "=".
+    // The rest of a line that cannot matter, up to its line end in one search. A line skipped
+    // for its key name still counts as a key (for where a new key goes) when it holds an "=".
     std::size_t skipLine(const char* data, std::size_t size, std::size_t i) {
         const char* lf = static_cast<const char*>(std::memchr(data + i, '\n', size - i));
-        const std::size_t stop = lf != nullptr ? static_cast<std::size_t>(lf - data) : size;
+        std::size_t stop = lf != nullptr ? static_cast<std::size_t>(lf - data) : size;
+        const char* cr = static_cast<const char*>(std::memchr(data + i, '\r', stop - i));
+        if (cr != nullptr) {
+            stop = static_cast<std::size_t>(cr - data);
+        }
         if (state_ == State::SkipFindEquals && std::memchr(data + i, '=', stop - i) != nullptr) {
             kind_ = Kind::Key;
             state_ = State::Skip;
+        }
+        if (cr != nullptr) {
+            return stop;  // step() takes the CR
         }
         if (lf == nullptr) {
             return size;
@@ -366,6 +402,7 @@ class ProfileScanner {
     std::uint64_t lineStart_ = 0;
     unsigned char lastByte_ = 0;
     bool done_ = false;
+    bool crPending_ = false;  // the last byte seen was a CR that ended its line
 
     bool inSection_ = false;
     bool sectionFound_ = false;
@@ -447,6 +484,147 @@ bool scan(std::FILE* file, ProfileScanner& scanner) {
     }
 }
 
+// How a file's text is stored, told by its byte-order mark as the system's services tell it: a
+// file that Notepad saved as "Unicode" (UTF-16 LE), "Unicode big endian" or "UTF-8" is read and
+// written in that form; any other file is GBK bytes.
+enum class FileForm { Gbk, Utf8, Utf16Le, Utf16Be };
+
+struct FileFormat {
+    FileForm form = FileForm::Gbk;
+    std::size_t markBytes = 0;
+};
+
+// Looks at the first bytes of file and leaves it at its start. False on a read error.
+bool detectFormat(std::FILE* file, FileFormat& format) {
+    unsigned char head[3] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    if (std::ferror(file) || !seekTo(file, 0)) {
+        return false;
+    }
+    if (got >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
+        format = {FileForm::Utf16Le, 2};
+    } else if (got >= 2 && head[0] == 0xFE && head[1] == 0xFF) {
+        format = {FileForm::Utf16Be, 2};
+    } else if (got == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
+        format = {FileForm::Utf8, 3};
+    } else {
+        format = {};
+    }
+    return true;
+}
+
+// A Unicode profile file as the GBK text the scanner reads (characters GBK lacks become "?", as
+// they do for a program of the GBK code page reading such a file through the services), with
+// the file offset of every line boundary: everything the scanner reports is a line boundary, the
+// start or the end, so its findings map back to the file's own bytes and the lines around an edit
+// keep every character, those that GBK lacks included.
+class DecodedFile {
+  public:
+    explicit DecodedFile(FileFormat format) : format_(format) {}
+
+    bool load(std::FILE* file) {
+        std::string bytes;
+        std::string chunk(kChunkBytes, '\0');
+        if (!seekTo(file, format_.markBytes)) {
+            return false;
+        }
+        for (;;) {
+            const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
+            bytes.append(chunk.data(), got);
+            if (got < chunk.size()) {
+                if (std::ferror(file)) {
+                    return false;
+                }
+                break;
+            }
+        }
+        boundaries_.emplace_back(0, format_.markBytes);
+        if (format_.form == FileForm::Utf8) {
+            decodeUtf8(bytes);
+        } else {
+            decodeUtf16(bytes);
+        }
+        return true;
+    }
+
+    const Text& text() const { return text_; }
+
+    // The file offset of a line boundary of text(); false for any other offset.
+    bool fileOffset(std::uint64_t textOffset, std::uint64_t& offset) const {
+        const auto found = std::lower_bound(boundaries_.begin(), boundaries_.end(), textOffset,
+                                            [](const std::pair<std::uint64_t, std::uint64_t>& b,
+                                               std::uint64_t t) { return b.first < t; });
+        if (found == boundaries_.end() || found->first != textOffset) {
+            return false;
+        }
+        offset = found->second;
+        return true;
+    }
+
+    // A GBK text in the file's form; false when it does not come back as the same text (bytes
+    // that are no GBK character), which would write something else than what was asked.
+    bool encode(std::string_view gbk, Text& out) const {
+        if (format_.form == FileForm::Utf8) {
+            out = gbkToUtf8(gbk);
+            return utf8ToGbk(out) == gbk;
+        }
+        const std::u16string units = gbkToUtf16(gbk);
+        if (utf16ToGbk(units) != gbk) {
+            return false;
+        }
+        out.clear();
+        out.reserve(units.size() * 2);
+        for (char16_t unit : units) {
+            const auto low = static_cast<char>(unit & 0xFF);
+            const auto high = static_cast<char>(unit >> 8);
+            out += format_.form == FileForm::Utf16Le ? low : high;
+            out += format_.form == FileForm::Utf16Le ? high : low;
+        }
+        return true;
+    }
+
+  private:
+    // Converts line by line, each with its CR or LF: a line break is never part of a character
+    // in either form, so the lines are the file's lines.
+    void decodeUtf8(const std::string& bytes) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' || bytes[i] == '\n') {
+                text_ += utf8ToGbk(std::string_view(bytes).substr(start, i + 1 - start));
+                start = i + 1;
+                boundaries_.emplace_back(text_.size(), format_.markBytes + start);
+            }
+        }
+        text_ += utf8ToGbk(std::string_view(bytes).substr(start));
+        boundaries_.emplace_back(text_.size(), format_.markBytes + bytes.size());
+    }
+
+    // A last odd byte is no character; it stays in the file after everything the edits insert.
+    void decodeUtf16(const std::string& bytes) {
+        std::u16string line;
+        const std::size_t units = bytes.size() / 2;
+        for (std::size_t i = 0; i < units; ++i) {
+            const auto first = static_cast<unsigned char>(bytes[2 * i]);
+            const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+            const auto unit = static_cast<char16_t>(
+                format_.form == FileForm::Utf16Le ? first | second << 8 : second | first << 8);
+            line += unit;
+            if (unit == u'\r' || unit == u'\n') {
+                text_ += utf16ToGbk(line);
+                line.clear();
+                boundaries_.emplace_back(text_.size(), format_.markBytes + 2 * (i + 1));
+            }
+        }
+        text_ += utf16ToGbk(line);
+        boundaries_.emplace_back(text_.size(), format_.markBytes + 2 * units);
+    }
+
+    FileFormat format_;
+    Text text_;
+    // (offset in text(), offset in the file), ascending in both.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> boundaries_;
+};
+
 // The new file's bytes: the old file with [from, to) replaced by insert.
 struct Edit {
     std::uint64_t from = 0;
@@ -520,10 +698,23 @@ Text ProfileStore::read(std::string_view file, std::string_view section, std::st
         return Text(byDefault);
     }
     ProfileScanner scanner(sectionName, keyName);
-    if (!scan(in.get(), scanner) || !scanner.keyFound()) {
+    FileFormat format;
+    if (!detectFormat(in.get(), format)) {
         return Text(byDefault);
     }
-    return scanner.value();
+    if (format.form == FileForm::Gbk) {
+        if (!scan(in.get(), scanner)) {
+            return Text(byDefault);
+        }
+    } else {
+        DecodedFile decoded(format);
+        if (!decoded.load(in.get())) {
+            return Text(byDefault);
+        }
+        scanner.feed(decoded.text().data(), decoded.text().size());
+        scanner.finish();
+    }
+    return scanner.keyFound() ? scanner.value() : Text(byDefault);
 }
 
 bool ProfileStore::write(std::string_view file, std::string_view section, std::string_view key,
@@ -559,34 +750,56 @@ bool ProfileStore::write(std::string_view file, std::string_view section, std::s
     Text line = Text(keyName) + "=" + Text(value) + kLineEnd;
     if (!old) {
         edit.insert = "[" + Text(sectionName) + "]" + kLineEnd + line;
-    } else {
-        ProfileScanner scanner(sectionName, keyName);
+        return replaceFile(target, nullptr, edit);
+    }
+    FileFormat format;
+    if (!detectFormat(old.get(), format)) {
+        return false;
+    }
+    ProfileScanner scanner(sectionName, keyName);
+    DecodedFile decoded(format);
+    if (format.form == FileForm::Gbk) {
         if (!scan(old.get(), scanner)) {
             return false;
         }
-        if (scanner.keyFound()) {
-            // Replace the whole line, keeping the key's spelling in the file.
-            edit.from = scanner.keyLineStart();
-            edit.to = scanner.keyLineEnd();
-            edit.insert = scanner.keySpelling() + "=" + Text(value) + kLineEnd;
-            if (edit.to - edit.from == edit.insert.size()) {
-                std::string before(edit.insert.size(), '\0');
-                if (seekTo(old.get(), edit.from) &&
-                    std::fread(before.data(), 1, before.size(), old.get()) == before.size() &&
-                    before == edit.insert) {
-                    return true;  // the file already holds exactly this line
-                }
-            }
-        } else if (scanner.sectionFound()) {
-            edit.from = edit.to = scanner.insertAt();
-            edit.insert = (scanner.insertNeedsLineEnd() ? kLineEnd : "") + line;
-        } else {
-            edit.from = edit.to = scanner.scanned();
-            edit.insert = Text(scanner.endsWithLineEnd() ? "" : kLineEnd) + "[" +
-                          Text(sectionName) + "]" + kLineEnd + line;
+    } else {
+        if (!decoded.load(old.get())) {
+            return false;
+        }
+        scanner.feed(decoded.text().data(), decoded.text().size());
+        scanner.finish();
+    }
+    if (scanner.keyFound()) {
+        // Replace the whole line, keeping the key's spelling in the file.
+        edit.from = scanner.keyLineStart();
+        edit.to = scanner.keyLineEnd();
+        edit.insert = scanner.keySpelling() + "=" + Text(value) + kLineEnd;
+    } else if (scanner.sectionFound()) {
+        edit.from = edit.to = scanner.insertAt();
+        edit.insert = (scanner.insertNeedsLineEnd() ? kLineEnd : "") + line;
+    } else {
+        edit.from = edit.to = scanner.scanned();
+        edit.insert = Text(scanner.endsWithLineEnd() ? "" : kLineEnd) + "[" + Text(sectionName) +
+                      "]" + kLineEnd + line;
+    }
+    if (format.form != FileForm::Gbk) {
+        // A Unicode file stays in its form: the new line goes in as the file's own characters.
+        Text encoded;
+        if (!decoded.encode(edit.insert, encoded) || !decoded.fileOffset(edit.from, edit.from) ||
+            !decoded.fileOffset(edit.to, edit.to)) {
+            return false;
+        }
+        edit.insert = std::move(encoded);
+    }
+    if (scanner.keyFound() && edit.to - edit.from == edit.insert.size()) {
+        std::string before(edit.insert.size(), '\0');
+        if (seekTo(old.get(), edit.from) &&
+            std::fread(before.data(), 1, before.size(), old.get()) == before.size() &&
+            before == edit.insert) {
+            return true;  // the file already holds exactly this line
         }
     }
-    return replaceFile(target, old ? old.get() : nullptr, edit);
+    return replaceFile(target, old.get(), edit);
 }
 
 }  // namespace exambell

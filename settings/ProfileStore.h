@@ -2,7 +2,11 @@
 // The INI profile store behind every read and write of config.ini, with the semantics of the
 // Windows profile-string services (GetPrivateProfileString / WritePrivateProfileString): names
 // match case-insensitively, blanks around names and values are dropped, the first occurrence of a
-// section or key wins, a value is cut after 10,239 bytes. All names and values are GBK bytes.
+// section or key wins, a value is cut after 10,239 bytes, a line ends at CR LF, LF or a lone CR.
+// All names and values are GBK bytes. A file that starts with a byte-order mark (UTF-16 LE or BE,
+// UTF-8: what Notepad saves as "Unicode" or "UTF-8") is read and written in that form, as the
+// services read and write it: its characters reach the caller as GBK ("?" for those GBK lacks),
+// and a write puts the new line in the file's form, leaving every other byte as it was.
 
 #include <cstddef>
 #include <string_view>
@@ -31,7 +35,9 @@ class ProfileStore {
     // Returns whether the file now holds the value: false when the file cannot be replaced
     // (read-only folder or file, full disk), when a name is empty, and for a section, key or
     // value that one line cannot hold (a CR or LF anywhere, "=" in the key, a key starting with
-    // "[" or ";", a section name ending in a lone GBK lead byte, which would swallow its "]").
+    // "[" or ";", a section name ending in a lone GBK lead byte, which would swallow its "]"), and
+    // for bytes that are no GBK character going into a Unicode file (they would read back as
+    // something else). A new file is GBK.
     // A value ends at a NUL, as a C string does.
     static bool write(std::string_view file, std::string_view section, std::string_view key,
                       std::string_view value);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/Dialogs.h"
+#include "settings/FileCopy.h"
 #include "settings/ProfileStore.h"
 #include "settings/SettingsForm.h"
 #include "text/Encoding.h"
@@ -38,6 +39,8 @@ const Text kEndPrefix = utf8ToGbk("结束时间为 ");
 const Text kSaved = utf8ToGbk("保存成功");
 const Text kSaveFailed = utf8ToGbk("保存失败");
 
+const Text kNoSettingsFolder = utf8ToGbk("设置无法保存：找不到用户的主文件夹（HOME 未设置）");
+
 Text section(const char* prefix, int n) {
     return prefix + toText(n);
 }
@@ -59,8 +62,30 @@ Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duratio
     return kEndPrefix + computeEndTime(hour, minute, duration);
 }
 
-SettingsFile::SettingsFile(SettingsForm& form, Dialogs& dialogs, Text programDir)
-    : form_(form), dialogs_(dialogs), configPath_(joinPath(programDir, kConfigFileName)) {}
+const Text& noSettingsFolderMessage() {
+    return kNoSettingsFolder;
+}
+
+SettingsFile::SettingsFile(SettingsForm& form, Dialogs& dialogs, const Text& settingsDir)
+    : form_(form),
+      dialogs_(dialogs),
+      configPath_(settingsDir.empty() ? Text() : joinPath(settingsDir, kConfigFileName)) {}
+
+void SettingsFile::prepareFile(const Text& preparedDir) {
+    if (configPath_.empty()) {
+        return;
+    }
+    // Whatever the killed save had written is not the file: the file is the old one, whole.
+    removeLeftoverTemporary(nativePath(configPath_));
+    if (preparedDir.empty() || fileExists(configPath_)) {
+        return;
+    }
+    const Text prepared = joinPath(preparedDir, kConfigFileName);
+    if (fileExists(prepared)) {
+        // A failed copy leaves the first-run defaults, and the save reports its own failure.
+        copyFileOver(prepared, configPath_);
+    }
+}
 
 Text SettingsFile::read(const Text& sectionName, const char* key, const Text& fallback) const {
     return ProfileStore::read(configPath_, sectionName, key, fallback);
@@ -175,6 +200,11 @@ void SettingsFile::writeExam(const Text& subject, const Text& number, const Text
 }
 
 void SettingsFile::saveSettings() {
+    if (configPath_.empty()) {
+        savedFlag_ = false;
+        tell(kNoSettingsFolder);
+        return;
+    }
     if (!checkCueFiles()) {
         return;
     }

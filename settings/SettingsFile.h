@@ -21,6 +21,10 @@ class SettingsForm;
 // The settings file beside the program; an imported file must bear this name too.
 inline constexpr std::string_view kConfigFileName = "config.ini";
 
+// Said instead of saving when there is no folder to keep config.ini in (an installed program run
+// without any home folder).
+const Text& noSettingsFolderMessage();
+
 // End of an exam as "HH:MM" from its start hour and minute and its duration in minutes, wrapped
 // into the day once: 09:00 + 120 gives "11:00", 23:30 + 90 gives "01:00".
 Text computeEndTime(std::int64_t hour, std::int64_t minute, std::int64_t duration);
@@ -29,10 +33,17 @@ Text endTimeCaption(std::int64_t hour, std::int64_t minute, std::int64_t duratio
 
 class SettingsFile {
   public:
-    SettingsFile(SettingsForm& form, Dialogs& dialogs, Text programDir);
+    // settingsDir: the folder of config.ini; empty when there is none (nothing is read, every
+    // save is refused with noSettingsFolderMessage()).
+    SettingsFile(SettingsForm& form, Dialogs& dialogs, const Text& settingsDir);
 
-    // programDir + separator + "config.ini".
+    // settingsDir + separator + "config.ini"; empty without a settings folder.
     const Text& configPath() const { return configPath_; }
+
+    // Readies the file before start-up reads it: removes the temporary file a killed save left,
+    // and when the settings folder has no config.ini but preparedDir (a read-only program folder,
+    // or empty) has one, copies that in as the starting settings.
+    void prepareFile(const Text& preparedDir);
 
     // Fills the exam and cue controls from the file: only a use_is of exactly "1" checks a
     // box (none is ever cleared); texts are copied as they are, missing keys give the defaults.
@@ -48,7 +59,8 @@ class SettingsFile {
     // The range check and the four keys of one exam (number "1".."4").
     void writeExam(const Text& subject, const Text& number, const Text& hourText,
                    const Text& minuteText, const Text& durationText);
-    // The save: cue check, cues, exams, then "保存成功" or "保存失败".
+    // The save: cue check, cues, exams, then "保存成功" or "保存失败" (without a settings folder
+    // only noSettingsFolderMessage()).
     void saveSettings();
 
     bool savedFlag() const { return savedFlag_; }

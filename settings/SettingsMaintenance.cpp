@@ -97,6 +97,10 @@ void ImportSettings::importIfNamed() {
 }
 
 void ImportSettings::applyImport() {
+    if (configPath_.empty()) {
+        tell(noSettingsFolderMessage());
+        return;
+    }
     // The copy replaces config.ini only once the new file is complete, so a failure here leaves
     // the old settings whole; a read-only config.ini is refused like the save refuses it.
     if (!copyFileOver(window_.path(), configPath_)) {
@@ -109,6 +113,10 @@ void ImportSettings::applyImport() {
 }
 
 void ImportSettings::factoryReset() {
+    if (configPath_.empty()) {
+        tell(noSettingsFolderMessage());
+        return;
+    }
     // A read-only config.ini is refused like the save refuses it.
     if (!removeFile(configPath_)) {
         tell(kResetFailed);

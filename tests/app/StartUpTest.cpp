@@ -104,7 +104,8 @@ TEST_F(StartUp, ReaderOnlyEverChecksBoxes) {
 }
 
 TEST_F(StartUp, GarbageConfigLoadsWithoutHarm) {
-    std::string junk("\xFF\xFE\x00[exam_1\r\n=\r\n[exam_1]\r\nsubject=\x81\r\n", 36);
+    // (Starting with FF FE it would be a UTF-16 file: a NUL comes first.)
+    std::string junk("\x00\xFF\xFE[exam_1\r\n=\r\n[exam_1]\r\nsubject=\x81\r\n", 36);
     junk += "start_time=" + std::string(20000, '9') + "\r\n";
     junk += "long_time=\r\n[music_1]\r\nsrc=\xC4\xE3\xFF\x80\r\n";
     folder.write("config.ini", junk);

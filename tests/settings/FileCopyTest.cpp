@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "settings/FileCopy.h"
 #include "tests/support/TempFolder.h"
 #include "text/Paths.h"
@@ -35,6 +37,38 @@ TEST(FileCopy, RefusesFoldersMissingFilesAndUnwritableTargets) {
     auto source = from.write("config.ini", "new");
     EXPECT_FALSE(copyFileOver(pathText(source), pathText(to.path() / "config.ini" / "x.ini")));
     EXPECT_EQ(to.read("config.ini"), "old");
+}
+
+// A save killed between writing its temporary file and renaming it leaves config.ini.tmp; start-up
+// removes it, but never the one a running copy of the program is writing.
+TEST(FileCopy, RemovesALeftoverTemporaryFileButNotOneBeingWritten) {
+    test::TempFolder folder;
+    const fs::path target = folder.path() / "config.ini";
+    folder.write("config.ini", "[a]\r\nx=1\r\n");
+    folder.write("config.ini.tmp", "[a]\r\nx=");
+    EXPECT_TRUE(removeLeftoverTemporary(target));
+    EXPECT_FALSE(fs::exists(folder.path() / "config.ini.tmp"));
+    EXPECT_EQ(folder.read("config.ini"), "[a]\r\nx=1\r\n");
+    EXPECT_TRUE(removeLeftoverTemporary(target));  // none: nothing to do
+
+    {
+        std::FILE* old = std::fopen(target.c_str(), "rb");
+        ASSERT_NE(old, nullptr);
+        FileReplacement writing(target);
+        ASSERT_TRUE(writing.open(old));
+        ASSERT_TRUE(writing.append("[a]\r\nx=2\r\n"));
+        EXPECT_FALSE(removeLeftoverTemporary(target));
+        EXPECT_TRUE(fs::exists(folder.path() / "config.ini.tmp"));
+        EXPECT_TRUE(writing.commit());
+        std::fclose(old);
+    }
+    EXPECT_EQ(folder.read("config.ini"), "[a]\r\nx=2\r\n");
+
+    // A link in its place goes, not the file it leads to.
+    fs::create_symlink(target, folder.path() / "config.ini.tmp");
+    EXPECT_TRUE(removeLeftoverTemporary(target));
+    EXPECT_FALSE(fs::is_symlink(folder.path() / "config.ini.tmp"));
+    EXPECT_EQ(folder.read("config.ini"), "[a]\r\nx=2\r\n");
 }
 
 TEST(FileCopy, KeepsThePermissionsOfTheReplacedFile) {

@@ -208,6 +208,94 @@ TEST_F(ProfileStoreTest, LfAndCrLfFilesReadAlike) {
     EXPECT_EQ(content(), "[a]\nx=5\r\nw=6\r\n\n[b]\ny=2\n");
 }
 
+// Some editors and transfers leave a CR without its LF: the services end a line there, so a
+// key after it is a key of its own and no value ever holds a CR.
+TEST_F(ProfileStoreTest, ALoneCrEndsALine) {
+    given("[exam_1]\rsubject=\xCA\xFD\xD1\xA7\ruse_is=1\r[exam_2]\r\nsubject= x \r");
+    EXPECT_EQ(read("exam_1", "subject"), "\xCA\xFD\xD1\xA7");
+    EXPECT_EQ(read("exam_1", "use_is"), "1");
+    EXPECT_EQ(read("exam_2", "subject"), "x");
+    EXPECT_EQ(read("exam_2", "use_is"), "?");
+    EXPECT_TRUE(write("exam_1", "subject", "a"));
+    EXPECT_TRUE(write("exam_1", "use_is", "1"));  // a written line ends in CR LF
+    EXPECT_TRUE(write("exam_2", "long_time", "90"));
+    EXPECT_TRUE(write("exam_3", "use_is", "0"));
+    EXPECT_EQ(content(),
+              "[exam_1]\rsubject=a\r\nuse_is=1\r\n[exam_2]\r\nsubject= x \rlong_time=90\r\n"
+              "[exam_3]\r\nuse_is=0\r\n");
+    given("[a]\rx=1\r");
+    EXPECT_TRUE(write("b", "y", "2"));
+    EXPECT_EQ(content(), "[a]\rx=1\r[b]\r\ny=2\r\n");
+    given("[a]\r\r\rx=1\r;[b]\r[b]\ry=2");
+    EXPECT_EQ(read("a", "x"), "1");
+    EXPECT_EQ(read("b", "y"), "2");
+
+    // A CR LF split between two reads of the file is one line end; a lone CR there is one too.
+    const std::string comment = ";" + std::string(64 * 1024 - 2, 'c');
+    given(comment + "\r\n[a]\r\nx=1\r\n");
+    EXPECT_TRUE(write("a", "x", "2"));
+    EXPECT_EQ(content(), comment + "\r\n[a]\r\nx=2\r\n");
+    given(comment + "\r[a]\rx=1");
+    EXPECT_EQ(read("a", "x"), "1");
+    EXPECT_TRUE(write("a", "x", "3"));
+    EXPECT_EQ(content(), comment + "\r[a]\rx=3\r\n");
+}
+
+// Notepad's "Unicode" (UTF-16 LE with a byte-order mark), "Unicode big endian" and "UTF-8"
+// files are read and written in their own form, as the services do.
+TEST_F(ProfileStoreTest, UnicodeFilesAreReadAndWrittenInTheirOwnForm) {
+    const auto utf16 = [](std::u16string_view text, bool littleEndian) {
+        std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+        for (char16_t unit : text) {
+            const char low = static_cast<char>(unit & 0xFF);
+            const char high = static_cast<char>(unit >> 8);
+            bytes += littleEndian ? low : high;
+            bytes += littleEndian ? high : low;
+        }
+        return bytes;
+    };
+    // U+1F600 and U+4DAE have no GBK code; they must survive every write.
+    const std::u16string before =
+        u"; 考铃 \U0001F600\r\n[exam_1]\r\nsubject=语文\r\nuse_is=1\r\n[Class_]\r\n"
+        u"Student=高一1班:张三\u4DAE";
+    for (bool littleEndian : {true, false}) {
+        given(utf16(before, littleEndian));
+        EXPECT_EQ(read("exam_1", "subject"), "\xD3\xEF\xCE\xC4");  // 语文
+        EXPECT_EQ(read("EXAM_1", "use_is"), "1");
+        EXPECT_EQ(read("Class_", "Student"),
+                  "\xB8\xDF\xD2\xBB"
+                  "1\xB0\xE0:\xD5\xC5\xC8\xFD?");
+        EXPECT_TRUE(write("exam_1", "subject", "\xCA\xFD\xD1\xA7"));       // 数学
+        EXPECT_TRUE(write("exam_1", "long_time", "120\xB7\xD6\xD6\xD3"));  // 120分钟
+        EXPECT_TRUE(write("Class_", "x", "1"));
+        EXPECT_TRUE(write("exam_2", "use_is", "0"));
+        EXPECT_EQ(content(),
+                  utf16(u"; 考铃 \U0001F600\r\n[exam_1]\r\nsubject=数学\r\nuse_is=1\r\n"
+                        u"long_time=120分钟\r\n[Class_]\r\nStudent=高一1班:张三\u4DAE\r\nx=1\r\n"
+                        u"[exam_2]\r\nuse_is=0\r\n",
+                        littleEndian));
+        EXPECT_EQ(read("exam_1", "subject"), "\xCA\xFD\xD1\xA7");
+        EXPECT_EQ(strayFiles(), 0);
+        // What would come back as another text is refused, and the file stays.
+        const std::string whole = content();
+        EXPECT_FALSE(write("exam_1", "subject", "\x81"));
+        EXPECT_EQ(content(), whole);
+    }
+    // A lone CR ends a line here too; an odd last byte is no character and stays last.
+    given(utf16(u"[a]\rx=1\r", true) + "\x41");
+    EXPECT_EQ(read("a", "x"), "1");
+    EXPECT_TRUE(write("a", "y", "2"));
+    EXPECT_EQ(content(), utf16(u"[a]\rx=1\ry=2\r\n", true) + "\x41");
+    given("\xFF\xFE");
+    EXPECT_TRUE(write("a", "x", "1"));
+    EXPECT_EQ(content(), utf16(u"[a]\r\nx=1\r\n", true));
+
+    given("\xEF\xBB\xBF[exam_1]\r\nsubject=\xE8\xAF\xAD\xE6\x96\x87\r\n");  // 语文
+    EXPECT_EQ(read("exam_1", "subject"), "\xD3\xEF\xCE\xC4");
+    EXPECT_TRUE(write("exam_1", "subject", "\xCA\xFD\xD1\xA7"));
+    EXPECT_EQ(content(), "\xEF\xBB\xBF[exam_1]\r\nsubject=\xE6\x95\xB0\xE5\xAD\xA6\r\n");  // 数学
+}
+
 TEST_F(ProfileStoreTest, WritesKeepTheRestOfTheFile) {
     given("; settings\r\n[a]\r\n; note\r\n  X  =  1  \r\n\r\n[b]\r\ny=2");
     EXPECT_TRUE(write("a", "x", "7"));

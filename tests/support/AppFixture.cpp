@@ -37,6 +37,8 @@ void AppFixture::start() {
     Platform platform;
     platform.programDir = folder.text();
     platform.settingsDir = settingsDir;
+    platform.preparedDir = preparedDir;
+    platform.noSettingsFolder = noSettingsFolder;
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = audioOutput;

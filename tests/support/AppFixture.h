@@ -62,6 +62,10 @@ class AppFixture : public ::testing::Test {
     TempFolder folder;
     // Where config.ini lives when set (an installed program's per-user folder); empty: folder.
     Text settingsDir;
+    // A read-only program folder whose config.ini gives the starting settings; empty: none.
+    Text preparedDir;
+    // No folder may keep config.ini (an installed program without any home).
+    bool noSettingsFolder = false;
     FakeDialogs dialogs;
     FakeClock clock;
     FakeAudioOutput audio{clock};
