@@ -76,6 +76,7 @@ struct ArrangementRequest {
     CandidateOrder order = CandidateOrder::Random;
     bool mixed = true;  // 同班不相邻
     NumberFormat format;
+    Text exam;  // the exam's name on the printed pages, "" when none
 };
 
 struct SeatedCandidate {
