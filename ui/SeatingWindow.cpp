@@ -154,6 +154,8 @@ SeatingWindow::SeatingWindow(QWidget* owner)
         numberingBox->addItem(gbk(order), 0);
     }
     numberingBox->setCurrentIndex(0);
+    roomsButton = new Button(this, gbk("考场编排按钮"), gbk("考场编排"));
+    roomsButton->setGeometry(817, kThirdRow - 2, 104, 28);
 
     for (Button* button : {pdfButton, printButton, saveWorkbookButton}) {
         button->setDisabled(true);

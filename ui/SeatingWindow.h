@@ -53,6 +53,7 @@ class SeatingWindow : public Window {
     EditBox* mixedEdit = nullptr;          // 混排班级编辑框: stored classes for one room
     EditBox* numberPrefixEdit = nullptr;   // 考号前缀编辑框: the exam numbers' prefix
     ComboBox* numberingBox = nullptr;  // 考号顺序列表: 不编考号 / 按行编号 / 蛇形编号
+    Button* roomsButton = nullptr;  // 考场编排按钮 "考场编排": opens the arrangement window
 
     static constexpr int kDesignHeight = 531;
     static constexpr int kHeight = 620;

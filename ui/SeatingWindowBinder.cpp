@@ -1,5 +1,7 @@
 #include "ui/SeatingWindowBinder.h"
 
+#include "ui/ArrangementWindow.h"
+#include "ui/ArrangementWindowBinder.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell {
@@ -10,8 +12,11 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
                                          ChartOutput* output)
     : QObject(&window),
       view_(window),
-      operations_(view_, dialogs, spreadsheet, clock, output ? *output : ownOutput_,
-                  std::move(configFile), std::move(beforeFirstSave)) {
+      operations_(view_, dialogs, spreadsheet, clock, output ? *output : ownOutput_, configFile,
+                  std::move(beforeFirstSave)),
+      dialogs_(dialogs),
+      clock_(clock),
+      configFile_(std::move(configFile)) {
     ClassRoster& roster = operations_.roster();
     SeatingChart& chart = operations_.chart();
     SeatingExport& exporter = operations_.exporter();
@@ -31,7 +36,25 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
     connect(window.printButton, &Button::clicked, this, [&exporter] { exporter.printChart(); });
     connect(window.saveWorkbookButton, &Button::clicked, this,
             [&exporter] { exporter.saveWorkbook(); });
+    connect(window.roomsButton, &Button::clicked, this,
+            [this, &window] { openArrangement(window); });
     operations_.windowCreated();
+}
+
+ArrangementWindow* SeatingWindowBinder::arrangementWindow() const {
+    return arrangement_.data();
+}
+
+void SeatingWindowBinder::openArrangement(SeatingWindow& window) {
+    if (!arrangement_) {
+        arrangement_ = new ArrangementWindow(&window);
+        arrangement_->setAttribute(Qt::WA_DeleteOnClose);
+        // The binder belongs to the window and goes with it.
+        new ArrangementWindowBinder(*arrangement_, dialogs_, clock_, configFile_);
+    }
+    arrangement_->show();
+    arrangement_->raise();
+    arrangement_->activateWindow();
 }
 
 }  // namespace exambell

@@ -4,6 +4,7 @@
 // creation handler.
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 
 #include "seating/SeatingController.h"
@@ -12,6 +13,7 @@
 
 namespace exambell {
 
+class ArrangementWindow;
 class SeatingWindow;
 
 class SeatingWindowBinder : public QObject {
@@ -24,11 +26,19 @@ class SeatingWindowBinder : public QObject {
 
     SeatingController& operations() { return operations_; }
     ClassRoster& roster() { return operations_.roster(); }
+    // The arrangement window opened by 考场编排按钮, while it is open.
+    ArrangementWindow* arrangementWindow() const;
 
   private:
+    void openArrangement(SeatingWindow& window);
+
     QtChartOutput ownOutput_;
     SeatingWindowAdapter view_;
     SeatingController operations_;
+    Dialogs& dialogs_;
+    const Clock& clock_;
+    Text configFile_;
+    QPointer<ArrangementWindow> arrangement_;
 };
 
 }  // namespace exambell
