@@ -5,6 +5,8 @@
 #include <net/if.h>
 #include <netinet/in.h>
 
+#include <algorithm>
+
 #include "runner/RunController.h"
 #include "settings/SettingsFile.h"
 #include "text/Encoding.h"
@@ -66,6 +68,7 @@ DisplayBinder::DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Ho
       configPath_(std::move(configPath)),
       hooks_(std::move(hooks)),
       server_(std::make_unique<DisplayServer>()),
+      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_)),
       ticker_(clock, [this] { tick(); }) {
     QObject::connect(main_.displayButton, &Button::clicked, main_.displayButton,
                      [this] { openSetupWindow(); });
@@ -82,6 +85,7 @@ DisplayBinder::~DisplayBinder() {
 
 void DisplayBinder::applyConfig() {
     config_ = readDisplayConfig(configPath_);
+    rooms_->applyConfig();
     serverMessage_.clear();
     if (config_.serve) {
         startServer();
@@ -115,6 +119,15 @@ void DisplayBinder::tick() {
     if (server_->running()) {
         server_->publish(state, localEpochMilliseconds(now));
     }
+    // The room pages: their clocks by group, the run's cues, and what they reported.
+    std::vector<DisplayExam> runExams;
+    std::vector<RoomCueSwitches> switches;
+    const bool run = hooks_.runExams && hooks_.runExams(runExams);
+    if (run && hooks_.runSwitches) {
+        hooks_.runSwitches(switches);
+    }
+    rooms_->tick(now, run ? runExams : currentExams(), switches, run,
+                 server_->running() ? server_.get() : nullptr);
 }
 
 void DisplayBinder::openSetupWindow() {
@@ -130,6 +143,10 @@ void DisplayBinder::openSetupWindow() {
     QObject::connect(w.openButton, &Button::clicked, w.openButton, [this] { openDisplay(); });
     QObject::connect(w.serveCheck, &CheckBox::clicked, w.serveCheck,
                      [this] { setServing(setup_->serveCheck->checked()); });
+    QObject::connect(w.roomsButton, &Button::clicked, w.roomsButton, [this] {
+        rooms_->openWindow();
+        tick();
+    });
     showServerInSetup();
     w.show();
 }
@@ -232,7 +249,7 @@ void DisplayBinder::showServerInSetup() {
 DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run,
                                   SettingsFile& settings) {
     DisplayBinder::Hooks hooks;
-    hooks.runExams = [run = std::move(run)](std::vector<DisplayExam>& exams) {
+    hooks.runExams = [run](std::vector<DisplayExam>& exams) {
         const RunController* controller = run();
         if (!controller || !controller->examRun().active()) {
             return false;
@@ -243,6 +260,21 @@ DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run,
             }
         }
         return true;
+    };
+    hooks.runSwitches = [run](std::vector<RoomCueSwitches>& switches) {
+        const RunController* controller = run();
+        if (!controller || !controller->examRun().active()) {
+            return;
+        }
+        const ExamRun& r = controller->examRun();
+        for (int exam = 1; exam <= kExamCount; ++exam) {
+            if (r.inRun(exam)) {
+                const auto on = r.cueSwitches(exam);
+                RoomCueSwitches s{};
+                std::copy_n(on.begin(), std::min<std::size_t>(on.size(), s.size()), s.begin());
+                switches.push_back(s);
+            }
+        }
     };
     hooks.prepareConfig = [&settings] {
         if (!fileExists(settings.configPath())) {
