@@ -63,6 +63,17 @@ Text milliseconds(double ms) {
     return rounded > 0 ? "+" + toText(rounded) : toText(rounded);
 }
 
+// The page's last cue: "结束 10:45:00 +12 毫秒", or "… 未播放".
+Text lastCueText(const RoomEntry& r) {
+    if (r.lastCue == 0) {
+        return {};
+    }
+    return cueCaption(r.lastCue) + " " + clockOf(r.lastCueAtMs) + " " +
+           (r.lastCueMissed
+                ? utf8ToGbk("未播放")
+                : milliseconds(static_cast<double>(r.lastCueErrorMs)) + utf8ToGbk(" 毫秒"));
+}
+
 void setRows(ReportList& list, int count) {
     while (list.rowCount() > count) {
         delete list.tree()->takeTopLevelItem(list.rowCount() - 1);
@@ -262,6 +273,7 @@ void RoomStatusBinder::showRooms() {
                      toText(static_cast<std::int64_t>(std::llround(r.roundTripMs))));
         list.setCell(row, RoomStatusWindow::kSound, soundText(r.sound));
         list.setCell(row, RoomStatusWindow::kGroup, groupOf(r.room));
+        list.setCell(row, RoomStatusWindow::kLastCue, lastCueText(r));
         // Red: silent during a run. Greyed: silent outside a run (nothing depends on it then).
         list.setRowTone(row, !r.silent
                                  ? ReportList::Tone::Plain

@@ -105,6 +105,12 @@ RoomList::Outcome RoomList::report(const RoomReport& report, std::int64_t nowMs)
     e.offsetMs = bounded(report.offsetMs);
     e.roundTripMs = bounded(report.roundTripMs);
     e.sound = report.sound;
+    if (report.lastCue >= 1 && report.lastCue <= 7) {
+        e.lastCue = report.lastCue;
+        e.lastCueAtMs = report.lastCueAtMs;
+        e.lastCueErrorMs = std::clamp<std::int64_t>(report.lastCueErrorMs, -86400000, 86400000);
+        e.lastCueMissed = report.lastCueMissed;
+    }
     ++e.reports;
     return Outcome::Taken;
 }

@@ -36,6 +36,12 @@ struct RoomReport {
     double offsetMs = 0;
     double roundTripMs = 0;
     RoomSound sound = RoomSound::Unknown;
+    // The page's last cue from its own log: cue 1 .. 7 (0: none yet), its moment (office ms),
+    // and when it started by the page's corrected clock, less the moment; or missed.
+    int lastCue = 0;
+    std::int64_t lastCueAtMs = 0;
+    std::int64_t lastCueErrorMs = 0;
+    bool lastCueMissed = false;
 };
 
 struct RoomEntry {
@@ -47,6 +53,10 @@ struct RoomEntry {
     double roundTripMs = 0;
     RoomSound sound = RoomSound::Unknown;
     std::int64_t reports = 0;
+    int lastCue = 0;
+    std::int64_t lastCueAtMs = 0;
+    std::int64_t lastCueErrorMs = 0;
+    bool lastCueMissed = false;
     bool silent = false;  // filled by snapshot: not heard from for more than kSilentAfterMs
 };
 

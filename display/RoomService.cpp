@@ -140,6 +140,15 @@ RoomService::Answer RoomService::roomAnswer(const Params& params, const std::str
             report.offsetMs =
                 sent == 0 ? 0 : sent + report.roundTripMs / 2 - static_cast<double>(officeMs);
             report.sound = soundOf(params);
+            const double cue = number(params, "cue");
+            if (cue >= 1 && cue <= kRoomCueCount && cue == std::floor(cue)) {
+                report.lastCue = static_cast<int>(cue);
+                report.lastCueAtMs =
+                    static_cast<std::int64_t>(std::clamp(number(params, "at"), 0.0, 1e15));
+                report.lastCueErrorMs =
+                    static_cast<std::int64_t>(std::clamp(number(params, "err"), -864e5, 864e5));
+                report.lastCueMissed = param(params, "miss") != nullptr;
+            }
             rooms_.report(report, officeMs);
         }
     }

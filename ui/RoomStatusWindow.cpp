@@ -16,9 +16,9 @@ constexpr const char* kAssignCaption = "设为所选考场的延时组";
 }  // namespace
 
 RoomStatusWindow::RoomStatusWindow(QWidget* owner)
-    : Window(owner, gbk(kWindowName), gbk(kTitle), 720, 520) {
+    : Window(owner, gbk(kWindowName), gbk(kTitle), 860, 520) {
     summaryLabel = new TransparentLabel(this, gbk("考场概况标签"), Text());
-    summaryLabel->setGeometry(12, 8, 696, 22);
+    summaryLabel->setGeometry(12, 8, 836, 22);
     roomList = new ReportList(this, gbk("考场列表"),
                               {{gbk("考场"), 90},
                                {gbk("地址"), 110},
@@ -26,8 +26,9 @@ RoomStatusWindow::RoomStatusWindow(QWidget* owner)
                                {gbk("时钟偏差(毫秒)"), 100},
                                {gbk("往返(毫秒)"), 80},
                                {gbk("声音"), 70},
-                               {gbk("延时组"), 100}});
-    roomList->setGeometry(12, 32, 696, 250);
+                               {gbk("延时组"), 90},
+                               {gbk("最近提醒"), 150}});
+    roomList->setGeometry(12, 32, 836, 250);
 
     auto* groupsCaption = new TransparentLabel(this, gbk("透明标签1"), gbk(kGroupsCaption));
     groupsCaption->setGeometry(12, 294, 50, 24);
@@ -47,7 +48,7 @@ RoomStatusWindow::RoomStatusWindow(QWidget* owner)
     groupCueList = new ReportList(
         this, gbk("延时组提醒列表"),
         {{gbk("延时组"), 100}, {gbk("考试科目"), 120}, {gbk("播放时间"), 150}, {gbk("备注"), 120}});
-    groupCueList->setGeometry(12, 362, 696, 146);
+    groupCueList->setGeometry(12, 362, 836, 146);
     setVisualTabOrder({roomList->widget(), groupsEdit->widget(), applyGroupsButton->widget(),
                        groupChoice->widget(), assignButton->widget(), groupCueList->widget()});
 }

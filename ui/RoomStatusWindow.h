@@ -20,7 +20,16 @@ class RoomStatusWindow : public Window {
     explicit RoomStatusWindow(QWidget* owner = nullptr);
 
     // Columns of 考场列表.
-    enum RoomColumn { kRoom, kAddress, kLastContact, kOffset, kRoundTrip, kSound, kGroup };
+    enum RoomColumn {
+        kRoom,
+        kAddress,
+        kLastContact,
+        kOffset,
+        kRoundTrip,
+        kSound,
+        kGroup,
+        kLastCue
+    };
 
     ReportList* roomList = nullptr;  // 考场列表
     TransparentLabel* summaryLabel = nullptr;  // 考场概况标签: "在线 3 个考场，失去联系 1 个"

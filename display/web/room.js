@@ -32,6 +32,7 @@ const room = {
   buffers: new Map(),  // src -> AudioBuffer, "loading" or "failed"
   handled: new Set(),  // "cue@atMs" scheduled, played or missed
   notes: new Map(),    // cue -> text
+  lastLog: null,       // the last entry of the cue log, for the office
 };
 
 function roomNameFromAddress() {
@@ -79,6 +80,15 @@ function roomStatePath() {
     rtt: String(Math.round(room.roundTrip)),
     sound: soundState(),
   });
+  if (room.lastLog !== null) {
+    q.set("cue", String(room.lastLog.cue));
+    q.set("at", String(room.lastLog.at));
+    if (room.lastLog.missed) {
+      q.set("miss", room.lastLog.missed);
+    } else {
+      q.set("err", String(room.lastLog.error));
+    }
+  }
   return `room?${q}`;
 }
 
@@ -200,6 +210,7 @@ function logCue(cue, fields) {
   const what = fields.missed ? `未播放（${fields.missed}）` : `开始 ${fields.error >= 0 ? "+" : ""}${fields.error} ms`;
   item.textContent = `${clockText(cue.atMs)} ${CUE_NAMES[cue.cue] || ""} ${what}`;
   document.getElementById("cue-log").appendChild(item);
+  room.lastLog = { cue: cue.cue, at: cue.atMs, error: fields.error, missed: fields.missed };
 }
 
 function playDue() {
