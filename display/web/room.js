@@ -115,12 +115,11 @@ function setRoomText(id, text) {
 
 function showRoom() {
   const named = room.name !== null;
-  document.getElementById("room-form").hidden = named;
-  document.getElementById("room-bar").hidden = !named;
-  if (!named) {
-    return;
-  }
-  setRoomText("room-name", `考场 ${room.name}`);
+  const editing = named && room.editing === true;
+  document.getElementById("room-form").hidden = named && !editing;
+  document.getElementById("room-bar").hidden = !named || editing;
+  setRoomText("room-name", named ? `考场 ${room.name}` : "");
+  document.getElementById("room-sound").hidden = !named;
   setRoomText("room-group", room.group);
   document.getElementById("room-group").hidden = room.group === "";
   const on = soundState() !== "off";
@@ -274,6 +273,7 @@ async function turnSoundOn() {
 
 function setRoom(name) {
   room.name = name;
+  room.editing = false;
   showRoom();
 }
 
@@ -303,7 +303,9 @@ function roomMain() {
   });
   document.getElementById("room-name").addEventListener("click", () => {
     document.getElementById("room-input").value = room.name || "";
+    room.editing = true;
     document.getElementById("room-form").hidden = false;
+    showRoom();
   });
   document.getElementById("sound-button").addEventListener("click", turnSoundOn);
   // A browser set to allow sound without a click (a room computer set up for it) needs none.

@@ -206,7 +206,24 @@ TEST_F(RoomPages, TwoRoomsPlayTheirOwnCuesAndAClosedPageIsNoticed) {
     EXPECT_EQ(gbkToUtf8(status->summaryLabel->caption()), "在线 1 个考场，失去联系 1 个");
     const QString shot = qEnvironmentVariable("EXAMBELL_ROOM_SCREENSHOT");
     if (!shot.isEmpty()) {
-        status->grab().save(shot);
+        status->grab().save(shot + u"-status.png"_qs);
+        w.grab().save(shot + u"-main.png"_qs);
+        // The extra-time room's page as its screens show it.
+        for (const QString& size : {u"1920,955"_qs, u"1366,657"_qs, u"390,844"_qs}) {
+            QTemporaryDir profile;
+            QProcess shooter;
+            shooter.start(
+                chromium,
+                {u"--headless"_qs, u"--no-sandbox"_qs, u"--disable-gpu"_qs, u"--no-first-run"_qs,
+                 u"--user-data-dir="_qs + profile.path(), u"--hide-scrollbars"_qs,
+                 u"--window-size="_qs + size, u"--virtual-time-budget=3000"_qs,
+                 u"--screenshot="_qs + shot + u"-page-"_qs + size.section(u',', 0, 0) + u".png"_qs,
+                 base + QString::fromUtf8("%E8%80%83%E5%9C%BAB")});
+            while (!shooter.waitForFinished(50)) {
+                clock.advance(50);
+                QCoreApplication::processEvents();
+            }
+        }
     }
 }
 
