@@ -121,6 +121,7 @@ bool RoomStatusBinder::setGroups(const Text& list) {
         }
     }
     showGroups();
+    showRooms();
     if (window_) {
         window_->messageLabel->setCaption(message);
     }

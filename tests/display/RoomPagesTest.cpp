@@ -7,6 +7,7 @@
 // The browser runs in real time, so the program's clock is a fake kept in step with it: the
 // office's time starts at 10:59:45, 15 s before 数学 (09:00, 120 minutes) ends.
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -225,6 +226,88 @@ TEST_F(RoomPages, TwoRoomsPlayTheirOwnCuesAndAClosedPageIsNoticed) {
             }
         }
     }
+}
+
+// The same rules without a browser, on the driven clock alone: reports sent by hand.
+class RoomStatus : public AppFixture {
+  protected:
+    // Half a second off the ticks (which fall 5 ms past each second).
+    void SetUp() override { clock.set(2026, 1, 2, 10, 0, 0, 500); }
+
+    RoomStatusWindow& open() {
+        start();
+        main().displayButton->button()->click();
+        DisplaySetupWindow& setup = *app->displayBinder().setupWindow();
+        setup.portEdit->setText(toText(freePort()));
+        setup.serveCheck->button()->click();
+        EXPECT_TRUE(app->displayBinder().server().running());
+        setup.roomsButton->button()->click();
+        return *app->displayBinder().rooms().window();
+    }
+
+    void report(const std::string& query) {
+        httplib::Client client("127.0.0.1", app->displayBinder().server().port());
+        auto r = client.Get("/room?" + query);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, 200);
+    }
+};
+
+TEST_F(RoomStatus, ARoomSilentForTenSecondsTurnsRedOnlyDuringARunAndIsNoticedOnce) {
+    RoomStatusWindow& w = open();
+    report("room=7&sound=off");
+    clock.advance(1000);
+    ASSERT_EQ(w.roomList->rowCount(), 1);
+    EXPECT_EQ(gbkToUtf8(w.roomList->cell(0, RoomStatusWindow::kSound)), "未开启");
+    // No run: silent is only greyed, and nobody is told.
+    clock.advance(11000);
+    EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Done);
+    EXPECT_EQ(main().missNotice->noticeCount(), 0);
+
+    main().runButton->button()->click();
+    ASSERT_TRUE(main().runButton->checked());
+    clock.advance(1000);
+    EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Alert);
+    EXPECT_EQ(main().missNotice->noticeCount(), 1);
+    EXPECT_NE(gbkToUtf8(main().missNotice->text()).find("考场 7 的网页"), std::string::npos);
+    // Back, then silent again: a new notice; while it stays silent, no more.
+    report("room=7&sound=on");
+    clock.advance(1000);
+    EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Plain);
+    clock.advance(9000);
+    EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Plain);
+    EXPECT_EQ(main().missNotice->noticeCount(), 1);
+    clock.advance(2000);
+    EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Alert);
+    clock.advance(30000);
+    EXPECT_EQ(main().missNotice->noticeCount(), 2);
+}
+
+TEST_F(RoomStatus, GroupsAreCheckedKeptAndOfferedForTheRooms) {
+    RoomStatusWindow& w = open();
+    w.groupsEdit->setText(utf8ToGbk("延时30%、延时一刻钟"));
+    w.applyGroupsButton->button()->click();
+    EXPECT_NE(gbkToUtf8(w.messageLabel->caption()).find("“延时一刻钟”不是延时组"),
+              std::string::npos);
+    EXPECT_EQ(w.groupChoice->count(), 1);  // 不延时 only
+    w.groupsEdit->setText(utf8ToGbk("延时30% 延时20分钟"));
+    w.applyGroupsButton->button()->click();
+    EXPECT_EQ(gbkToUtf8(w.messageLabel->caption()), "");
+    ASSERT_EQ(w.groupChoice->count(), 3);
+    EXPECT_NE(configUtf8().find("groups=延时30%、延时20分钟"), std::string::npos);
+    // Assigning needs a room chosen.
+    w.assignButton->button()->click();
+    EXPECT_NE(gbkToUtf8(w.messageLabel->caption()).find("请先"), std::string::npos);
+    report("room=12");
+    clock.advance(1000);
+    w.roomList->tree()->setCurrentItem(w.roomList->tree()->topLevelItem(0));
+    w.groupChoice->setCurrentIndex(2);
+    w.assignButton->button()->click();
+    EXPECT_EQ(gbkToUtf8(w.roomList->cell(0, RoomStatusWindow::kGroup)), "延时20分钟");
+    // A group taken away puts its rooms back to the school's times.
+    w.groupsEdit->setText(utf8ToGbk("延时30%"));
+    w.applyGroupsButton->button()->click();
+    EXPECT_EQ(gbkToUtf8(w.roomList->cell(0, RoomStatusWindow::kGroup)), "");
 }
 
 }  // namespace
