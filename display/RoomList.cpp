@@ -27,6 +27,10 @@ std::optional<Text> roomNameFromUtf8(std::string_view utf8) {
     std::size_t characters = 0;
     for (const uint c : name.toUcs4()) {
         ++characters;
+        // "<" and ">" would let a name pass for rich text where Qt guesses the format (tooltips).
+        if (c == '<' || c == '>') {
+            return std::nullopt;
+        }
         const QChar::Category category = QChar::category(c);
         // Control and format characters (line breaks, bidirectional overrides) and unassigned
         // or private code points make no room name.

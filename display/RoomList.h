@@ -93,7 +93,7 @@ class RoomList {
 
 // A room name as a page sends it (UTF-8), as the office keeps it (GBK): blanks around it
 // trimmed; none when empty, longer than RoomList::kMaxNameCharacters characters, not valid
-// UTF-8, holding a control character, or holding a character GBK cannot hold.
+// UTF-8, holding a control character, "<" or ">", or a character GBK cannot hold.
 std::optional<Text> roomNameFromUtf8(std::string_view utf8);
 
 // Silent rooms in the order of snapshot.

@@ -39,6 +39,7 @@ TEST(RoomNames, OnlyShortPrintableGbkNamesAreTaken) {
     EXPECT_FALSE(roomNameFromUtf8(longest + "x"));
     for (const std::string& bad :
          {std::string(), std::string("   "), std::string(33, 'x'), std::string("12\n13"),
+          std::string("<b>12</b>"),
           std::string("\xE2\x80\xAE"
                       "21"),                                 // right-to-left override
           std::string("\xFF\xFE"), std::string("\xC0\xAF"),  // not UTF-8, overlong "/"
