@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/Dialogs.h"
 #include "runner/RunController.h"
@@ -94,6 +95,7 @@ DisplayBinder::DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Ho
       configPath_(std::move(configPath)),
       hooks_(std::move(hooks)),
       server_(std::make_unique<DisplayServer>()),
+      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_)),
       ticker_(clock, [this] { tick(); }) {
     QObject::connect(main_.displayButton, &Button::clicked, main_.displayButton,
                      [this] { openSetupWindow(); });
@@ -110,6 +112,7 @@ DisplayBinder::~DisplayBinder() {
 
 void DisplayBinder::applyConfig() {
     config_ = readDisplayConfig(configPath_);
+    rooms_->applyConfig();
     serverMessage_.clear();
     if (config_.serve) {
         startServer();
@@ -149,6 +152,15 @@ void DisplayBinder::tick() {
     if (server_->running()) {
         server_->publish(state, localEpochMilliseconds(now));
     }
+    // The room pages: their clocks by group, the run's cues, and what they reported.
+    std::vector<DisplayExam> runExams;
+    std::vector<RoomCueSwitches> switches;
+    const bool run = hooks_.runExams && hooks_.runExams(runExams);
+    if (run && hooks_.runSwitches) {
+        hooks_.runSwitches(switches);
+    }
+    rooms_->tick(now, run ? runExams : currentExams(), switches, run,
+                 server_->running() ? server_.get() : nullptr);
 }
 
 void DisplayBinder::openSetupWindow() {
@@ -169,6 +181,10 @@ void DisplayBinder::openSetupWindow() {
     QObject::connect(w.portEdit, &EditBox::focusLost, w.portEdit, [this] { portTyped(); });
     QObject::connect(w.portEdit->lineEdit(), &QLineEdit::returnPressed, w.portEdit,
                      [this] { portTyped(); });
+    QObject::connect(w.roomsButton, &Button::clicked, w.roomsButton, [this] {
+        rooms_->openWindow();
+        tick();
+    });
     showServerInSetup();
     w.show();
 }
@@ -317,7 +333,7 @@ DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run, Set
     hooks.tell = [&dialogs, owner](const Text& message) {
         dialogs.message(message, MessageButtons::Ok, MessageIcon::Error, owner);
     };
-    hooks.runExams = [run = std::move(run)](std::vector<DisplayExam>& exams) {
+    hooks.runExams = [run](std::vector<DisplayExam>& exams) {
         const RunController* controller = run();
         if (!controller || !controller->examRun().active()) {
             return false;
@@ -328,6 +344,21 @@ DisplayBinder::Hooks displayHooks(std::function<const RunController*()> run, Set
             }
         }
         return true;
+    };
+    hooks.runSwitches = [run](std::vector<RoomCueSwitches>& switches) {
+        const RunController* controller = run();
+        if (!controller || !controller->examRun().active()) {
+            return;
+        }
+        const ExamRun& r = controller->examRun();
+        for (int exam = 1; exam <= kExamCount; ++exam) {
+            if (r.inRun(exam)) {
+                const auto on = r.cueSwitches(exam);
+                RoomCueSwitches s{};
+                std::copy_n(on.begin(), std::min<std::size_t>(on.size(), s.size()), s.begin());
+                switches.push_back(s);
+            }
+        }
     };
     hooks.prepareConfig = [&settings] {
         if (!fileExists(settings.configPath())) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/DisplayConfig.h"
+#include "app/RoomStatusBinder.h"
 #include "display/DisplayServer.h"
 #include "display/DisplayState.h"
 #include "platform/Clock.h"
@@ -36,6 +37,8 @@ class DisplayBinder {
     struct Hooks {
         // The run's exams while a run is active; nothing otherwise.
         std::function<bool(std::vector<DisplayExam>& exams)> runExams;
+        // Each of those exams' cue switches, in the same order (for the room pages' cues).
+        std::function<void(std::vector<RoomCueSwitches>& switches)> runSwitches;
         // Called before the first write when config.ini does not exist yet, so that the new file
         // starts out with the program's settings and not with this section alone.
         std::function<void()> prepareConfig;
@@ -62,6 +65,8 @@ class DisplayBinder {
     DisplaySetupWindow* setupWindow() const;
     DisplayWindow* displayWindow() const;
     const DisplayServer& server() const { return *server_; }
+    // The room pages, their extra-time groups and the 考场状态 window.
+    RoomStatusBinder& rooms() { return *rooms_; }
     // The address a classroom types, or "" while the page is off.
     std::string pageAddress() const;
     // The exams the clock follows now.
@@ -90,6 +95,7 @@ class DisplayBinder {
     Text servedAddress_;  // config.ini's address the running server was bound with
     std::unique_ptr<DisplayServer> server_;
     std::vector<std::thread> retiring_;  // servers being stopped off the window's thread
+    std::unique_ptr<RoomStatusBinder> rooms_;
     SecondTicker ticker_;
     QPointer<DisplaySetupWindow> setup_;
     QPointer<DisplayWindow> display_;

@@ -236,6 +236,8 @@ constexpr PageFile kPageFiles[] = {
     {"/index.html", "index.html", "text/html; charset=utf-8"},
     {"/display.css", "display.css", "text/css; charset=utf-8"},
     {"/display.js", "display.js", "text/javascript; charset=utf-8"},
+    {"/room.js", "room.js", "text/javascript; charset=utf-8"},
+    {"/room.css", "room.css", "text/css; charset=utf-8"},
 };
 
 void commonHeaders(httplib::Response& res) {
@@ -244,7 +246,8 @@ void commonHeaders(httplib::Response& res) {
     // The page and its script come from here and nowhere else; it connects only back to here.
     res.set_header("Content-Security-Policy",
                    "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
-                   "img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'");
+                   "img-src 'self'; media-src 'self'; base-uri 'none'; form-action 'none'; "
+                   "frame-ancestors 'none'");
 }
 
 }  // namespace
@@ -476,6 +479,16 @@ QByteArray DisplayServer::stateBody() {
     return displayStateJson(state, serverMilliseconds);
 }
 
+std::int64_t DisplayServer::officeMilliseconds() {
+    std::lock_guard<std::mutex> lock(stateLock_);
+    if (!published_) {
+        return 0;
+    }
+    return publishedMilliseconds_ + std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - publishedAt_)
+                                        .count();
+}
+
 void DisplayServer::route() {
     httplib::Server& s = *server_;
     // Anything but GET (and HEAD, which httplib answers from the GET handlers) is refused before
@@ -504,6 +517,19 @@ void DisplayServer::route() {
             res.set_content(body.constData(), static_cast<std::size_t>(body.size()),
                             "application/json; charset=utf-8");
             ++answered_;
+            return;
+        }
+        // The room pages' own requests (their clock, their reports, the recordings).
+        if (RoomService::serves(req.path)) {
+            const RoomService::Answer a =
+                rooms_.answer(req.path, req.params, req.remote_addr, officeMilliseconds());
+            res.status = a.status;
+            if (a.status == 200) {
+                res.set_header("Cache-Control", req.path == "/room" ? "no-store" : "no-cache");
+                res.set_content(a.body.constData(), static_cast<std::size_t>(a.body.size()),
+                                a.type.c_str());
+                ++answered_;
+            }
             return;
         }
         auto it = files_.find(req.path);

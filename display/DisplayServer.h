@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "display/DisplayState.h"
+#include "display/RoomService.h"
 
 namespace httplib {
 class Server;
@@ -90,6 +91,12 @@ class DisplayServer {
     // (localEpochMilliseconds). The time a request reports runs on from there.
     void publish(const DisplayState& state, std::int64_t serverMilliseconds);
 
+    // The room pages' side: their feed, their reports (see RoomService).
+    RoomService& rooms() { return rooms_; }
+    const RoomService& rooms() const { return rooms_; }
+    // The server's local milliseconds now: the last published time run on; 0 before any.
+    std::int64_t officeMilliseconds();
+
     // Requests answered with 200 since start (for tests and the benchmark).
     std::int64_t answered() const { return answered_; }
 
@@ -118,6 +125,8 @@ class DisplayServer {
     DisplayState state_;
     std::int64_t publishedMilliseconds_ = 0;
     std::chrono::steady_clock::time_point publishedAt_;
+
+    RoomService rooms_;
 };
 
 // Why host:port cannot be bound, found by binding it once more with a socket of our own (the

@@ -490,6 +490,13 @@ const Text& ExamRun::editsWaitingText() {
     return text;
 }
 
+std::array<bool, kCueCount> ExamRun::cueSwitches(int exam) const {
+    if (exam < 1 || exam > kExamCount) {
+        return {};
+    }
+    return sittings_[static_cast<std::size_t>(exam - 1)].cueOn;
+}
+
 ExamSettings ExamRun::exams() const {
     ExamSettings exams;
     for (std::size_t i = 0; i < sittings_.size(); ++i) {

@@ -76,6 +76,8 @@ class ExamRun {
     ExamSettings exams() const;
     // Whether exam N (1 .. 4) was enabled when the run started.
     bool inRun(int exam) const;
+    // The cue switches exam N (1 .. 4) runs with (index 0 is cue 1); all off for any other N.
+    std::array<bool, kCueCount> cueSwitches(int exam) const;
 
     enum class ShiftRefusal {
         None,

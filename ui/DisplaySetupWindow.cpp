@@ -62,6 +62,9 @@ DisplaySetupWindow::DisplaySetupWindow(QWidget* owner)
     qrCode->setGeometry(100, 126, 180, 180);
     qrCode->label()->setAlignment(Qt::AlignCenter);
     qrCode->setVisible(false);
+    // Left of the QR code, where no other control lies.
+    roomsButton = new Button(this, gbk("考场状态按钮"), gbk("考场状态"));
+    roomsButton->setGeometry(12, 126, 80, 28);
     messageLabel = new TransparentLabel(this, gbk("网页提示标签"), Text());
     messageLabel->setGeometry(12, kMessageTop, 356, kMessageHeight);
     messageLabel->label()->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

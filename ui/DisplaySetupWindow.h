@@ -41,6 +41,7 @@ class DisplaySetupWindow : public Window {
     TransparentLabel* addressLabel = nullptr;  // 网页地址标签
     PictureBox* qrCode = nullptr;              // 二维码
     TransparentLabel* messageLabel = nullptr;  // 网页提示标签
+    Button* roomsButton = nullptr;  // 考场状态按钮 "考场状态": the room pages seen
 
   private:
     QList<QScreen*> screens_;

@@ -49,7 +49,9 @@ function durationText(ms) {
 
 async function fetchState() {
   const sent = localNow();
-  const response = await fetch("state", { cache: "no-store" });
+  // A room page asks for its room's clock (room.js); else the school's.
+  const path = typeof roomStatePath === "function" ? roomStatePath() : "state";
+  const response = await fetch(path, { cache: "no-store" });
   if (!response.ok) {
     throw new Error(`state ${response.status}`);
   }
@@ -61,6 +63,9 @@ async function fetchState() {
 function take(answer) {
   exams = Array.isArray(answer.state.exams) ? answer.state.exams : [];
   lastContact = localNow();
+  if (typeof roomAnswered === "function") {
+    roomAnswered(answer);
+  }
 }
 
 async function measure() {
