@@ -28,6 +28,7 @@ TEST_PACKAGES=(
     dbus chromium
     unzip poppler-utils
     desktop-file-utils appstream
+    pulseaudio
 )
 # Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.
 FUZZ_PACKAGES=(
