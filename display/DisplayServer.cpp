@@ -236,6 +236,7 @@ constexpr PageFile kPageFiles[] = {
     {"/index.html", "index.html", "text/html; charset=utf-8"},
     {"/display.css", "display.css", "text/css; charset=utf-8"},
     {"/display.js", "display.js", "text/javascript; charset=utf-8"},
+    {"/fit.js", "fit.js", "text/javascript; charset=utf-8"},
 };
 
 void commonHeaders(httplib::Response& res) {

@@ -300,6 +300,42 @@ TEST_F(DisplayClock, AnIpv6AddressIsWrittenInBrackets) {
     }
 }
 
+TEST(DisplayWindowFit, ALongSubjectFitsTheWindowAtScreenSizes) {
+    // 20 characters, as the program may set them (typing stops at five bytes).
+    const Text subject = utf8ToGbk("高二年级第一学期期末统一考试数学理科卷甲");
+    const DisplayState state = computeDisplayState({DisplayExam{subject, "08:30", 120, 0}},
+                                                   LocalTime{2026, 1, 2, 9, 0, 0, 0, 5});
+    for (const auto& [w, h] : {std::pair{1280, 720}, std::pair{1920, 1080}}) {
+        DisplayWindow window;
+        window.resize(w, h);
+        window.showState(state);
+        window.show();
+        QCoreApplication::processEvents();
+        // The window keeps the size of its screen: a long text does not widen it.
+        EXPECT_EQ(window.width(), w);
+        EXPECT_EQ(window.height(), h);
+        for (TransparentLabel* line :
+             {window.dateLabel, window.timeLabel, window.subjectLabel, window.timesLabel,
+              window.phaseLabel, window.remainingLabel}) {
+            QLabel* label = line->label();
+            const std::string name = label->objectName().toStdString();
+            EXPECT_FALSE(label->text().isEmpty()) << name;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << name << " at " << w << "x" << h;
+            EXPECT_LE(label->fontMetrics().height(), label->height()) << name;
+            EXPECT_TRUE(window.rect().contains(label->geometry()))
+                << name << " at " << w << "x" << h;
+        }
+        // The clock stays as large as the height allows; only the subject gave way.
+        EXPECT_EQ(window.timeLabel->label()->font().pixelSize(), static_cast<int>(h * 0.26));
+        EXPECT_LT(window.subjectLabel->label()->font().pixelSize(), static_cast<int>(h * 0.10));
+        if (const QByteArray folder = qgetenv("EXAMBELL_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            window.grab().save(QString::fromLocal8Bit(folder) +
+                               u"/display-window-%1x%2.png"_qs.arg(w).arg(h));
+        }
+    }
+}
+
 TEST(DisplayConfigFile, BadValuesReadAsTheDefaults) {
     TempFolder folder;
     const auto path = folder.write("config.ini", "[display]\r\nserve=yes\r\nport=99999\r\n");
