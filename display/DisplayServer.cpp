@@ -238,6 +238,7 @@ constexpr PageFile kPageFiles[] = {
     {"/display.js", "display.js", "text/javascript; charset=utf-8"},
     {"/room.js", "room.js", "text/javascript; charset=utf-8"},
     {"/room.css", "room.css", "text/css; charset=utf-8"},
+    {"/fit.js", "fit.js", "text/javascript; charset=utf-8"},
 };
 
 void commonHeaders(httplib::Response& res) {

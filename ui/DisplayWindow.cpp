@@ -1,6 +1,7 @@
 #include "ui/DisplayWindow.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "ui/QtText.h"
 #include "ui/TransparentLabel.h"
@@ -27,17 +29,51 @@ const QColor kDim(0xC8, 0xD3, 0xDF);
 const QColor kStretchBackground(0x3A, 0x0E, 0x0E);
 const QColor kStretchCount(0xFF, 0x5A, 0x4F);
 
-// Font pixel sizes as a share of the window's height.
+// Font pixel sizes as a share of the window's height: the largest a line is shown at.
 constexpr double kTimeShare = 0.26;
 constexpr double kSubjectShare = 0.10;
 constexpr double kCountShare = 0.09;
 constexpr double kLineShare = 0.05;
+// Share of the window's width a line may take.
+constexpr double kWidthShare = 0.94;
+constexpr int kCountSpacing = 40;
+constexpr int kSmallestPixels = 8;
+
+QFont fontOf(TransparentLabel* label, int pixels, bool bold) {
+    QFont font = label->widget()->font();
+    font.setPixelSize(std::max(pixels, kSmallestPixels));
+    font.setBold(bold);
+    return font;
+}
+
+// The largest pixel size up to `pixels` at which the texts, side by side with `spacing` between
+// them, are no wider than `room`.
+int fittingPixels(const std::vector<TransparentLabel*>& labels, int pixels, bool bold, int room,
+                  int spacing) {
+    auto wide = [&](int size) {
+        int sum = spacing * (static_cast<int>(labels.size()) - 1);
+        for (TransparentLabel* label : labels) {
+            sum +=
+                QFontMetrics(fontOf(label, size, bold)).horizontalAdvance(label->label()->text());
+        }
+        return sum;
+    };
+    // Text width grows about in proportion to the size: scale once, then step down the rest.
+    const int first = wide(pixels);
+    if (first > room && first > 0) {
+        pixels = static_cast<int>(static_cast<double>(pixels) * room / first);
+    }
+    while (pixels > kSmallestPixels && wide(pixels) > room) {
+        --pixels;
+    }
+    return std::max(pixels, kSmallestPixels);
+}
 
 void setPixelSize(TransparentLabel* label, int pixels, bool bold) {
-    QFont font = label->widget()->font();
-    font.setPixelSize(std::max(pixels, 8));
-    font.setBold(bold);
-    label->widget()->setFont(font);
+    const QFont font = fontOf(label, pixels, bold);
+    if (label->widget()->font() != font) {
+        label->widget()->setFont(font);
+    }
 }
 
 void setColour(TransparentLabel* label, const QColor& colour) {
@@ -60,15 +96,23 @@ DisplayWindow::DisplayWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
         into->addWidget(label->widget());
         return label;
     };
-    dateLabel = add(layout, "日期标签");
-    timeLabel = add(layout, "时间标签");
-    subjectLabel = add(layout, "科目标签");
-    timesLabel = add(layout, "起止时间标签");
+    // A long text never widens the window (past the screen): the font shrinks instead. The
+    // phase and its count keep the width of their texts, which their fitting keeps within the
+    // window, so that the stretches beside them centre the pair.
+    auto fullWidth = [&](const char* name) {
+        TransparentLabel* label = add(layout, name);
+        label->widget()->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        return label;
+    };
+    dateLabel = fullWidth("日期标签");
+    timeLabel = fullWidth("时间标签");
+    subjectLabel = fullWidth("科目标签");
+    timesLabel = fullWidth("起止时间标签");
     // The phase and its count side by side: "考试中  01:23:45".
     auto* count = new QHBoxLayout;
     count->addStretch(1);
     phaseLabel = add(count, "阶段标签");
-    count->addSpacing(40);
+    count->addSpacing(kCountSpacing);
     remainingLabel = add(count, "剩余时间标签");
     count->addStretch(1);
     layout->addLayout(count);
@@ -106,6 +150,25 @@ void DisplayWindow::showState(const DisplayState& state) {
         lastStretch_ = state.lastStretch;
         applyColours();
     }
+    fitFonts();
+}
+
+void DisplayWindow::fitFonts() {
+    const int h = height();
+    const int room = static_cast<int>(width() * kWidthShare);
+    auto fit = [&](TransparentLabel* label, double share, bool bold) {
+        const int pixels = static_cast<int>(h * share);
+        setPixelSize(label, fittingPixels({label}, pixels, bold, room, 0), bold);
+    };
+    fit(timeLabel, kTimeShare, true);
+    fit(subjectLabel, kSubjectShare, true);
+    fit(dateLabel, kLineShare, false);
+    fit(timesLabel, kLineShare, false);
+    // The phase and its count share one size, side by side.
+    const int count = fittingPixels({phaseLabel, remainingLabel}, static_cast<int>(h * kCountShare),
+                                    true, room, kCountSpacing);
+    setPixelSize(phaseLabel, count, true);
+    setPixelSize(remainingLabel, count, true);
 }
 
 void DisplayWindow::applyColours() {
@@ -132,13 +195,7 @@ void DisplayWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void DisplayWindow::resizeEvent(QResizeEvent* event) {
-    const int h = height();
-    setPixelSize(timeLabel, static_cast<int>(h * kTimeShare), true);
-    setPixelSize(subjectLabel, static_cast<int>(h * kSubjectShare), true);
-    setPixelSize(phaseLabel, static_cast<int>(h * kCountShare), true);
-    setPixelSize(remainingLabel, static_cast<int>(h * kCountShare), true);
-    setPixelSize(dateLabel, static_cast<int>(h * kLineShare), false);
-    setPixelSize(timesLabel, static_cast<int>(h * kLineShare), false);
+    fitFonts();
     QWidget::resizeEvent(event);
 }
 

@@ -2,6 +2,8 @@
 // The exam-room clock, full screen on the screen the operator chose (a projector, a second
 // monitor): the time very large, the date and weekday, and for the exam it shows its subject,
 // start and end, its phase and the time left or until the start. The last 15 minutes stand out.
+// Every line fits the window: a text too wide for it (a long subject) is shown smaller, and the
+// window never grows past its screen.
 // Esc closes it. It draws what it is given; the tick that feeds it lives elsewhere.
 
 #include <QWidget>
@@ -41,6 +43,8 @@ class DisplayWindow : public QWidget {
 
   private:
     void applyColours();
+    // Each line at its share of the height, smaller when its text is wider than the window.
+    void fitFonts();
     bool lastStretch_ = false;
 };
 

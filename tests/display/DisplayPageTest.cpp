@@ -2,7 +2,12 @@
 // 127.0.0.1 and the test reads what the page rendered. The server's clock is a fake set hours
 // away from the real one, so a page that showed the browser's own time would fail.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -10,6 +15,8 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "text/Encoding.h"
 
 #include "display/DisplayServer.h"
 #include "tests/display/DisplayTestPage.h"
@@ -45,14 +52,25 @@ class DisplayPage : public testing::Test {
         ASSERT_TRUE(server.start("127.0.0.1", 0));
     }
 
-    // The page's DOM after the browser ran it for virtualMs of its (virtual) time.
-    QString render(int virtualMs) {
+    // The page's DOM after the browser ran it for virtualMs of its (virtual) time; the page is
+    // the server's unless another address is given.
+    QString render(int virtualMs, QString address = {}, const QString& extra = {}) {
+        if (address.isEmpty()) {
+            address = u"http://127.0.0.1:%1/"_qs.arg(server.port());
+        }
         QTemporaryDir profile;
         QProcess browser;
-        browser.start(chromium, {u"--headless"_qs, u"--no-sandbox"_qs, u"--disable-gpu"_qs,
-                                 u"--no-first-run"_qs, u"--user-data-dir="_qs + profile.path(),
-                                 u"--virtual-time-budget=%1"_qs.arg(virtualMs), u"--dump-dom"_qs,
-                                 u"http://127.0.0.1:%1/"_qs.arg(server.port())});
+        QStringList arguments{u"--headless"_qs,
+                              u"--no-sandbox"_qs,
+                              u"--disable-gpu"_qs,
+                              u"--no-first-run"_qs,
+                              u"--user-data-dir="_qs + profile.path(),
+                              u"--virtual-time-budget=%1"_qs.arg(virtualMs),
+                              u"--dump-dom"_qs};
+        if (!extra.isEmpty()) {
+            arguments << extra;
+        }
+        browser.start(chromium, arguments << address);
         EXPECT_TRUE(browser.waitForStarted(10000));
         EXPECT_TRUE(browser.waitForFinished(120000)) << "chromium did not finish";
         const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
@@ -107,6 +125,134 @@ TEST_F(DisplayPage, RunsOnWithoutTheServerAndSaysSoAfterAMinute) {
     EXPECT_EQ(element(dom, u"phase"_qs), QString::fromUtf8("考试中"));
     EXPECT_FALSE(dom.contains(u"id=\"status\" hidden"_qs));
     EXPECT_TRUE(element(dom, u"status"_qs).contains(QString::fromUtf8("失去连接")));
+}
+
+// The page as served, with a script of the test's added after the page's own: it writes the boxes
+// of the page's lines and the size of its window every 200 ms into data-measure of the <html>
+// of /frame, which shows the page in a frame of the size asked for (headless chromium makes no
+// window narrower than 500 px, nor one whose inside is the size asked for), so that a dumped DOM
+// carries them. Everything but the page itself comes from the real server.
+class MeasuringProxy {
+  public:
+    explicit MeasuringProxy(int serverPort) {
+        QFile page(u":/display/index.html"_qs);
+        EXPECT_TRUE(page.open(QIODevice::ReadOnly));
+        std::string html = page.readAll().toStdString();
+        html.insert(html.find("</head>"), "<script src=\"measure.js\" defer></script>\n");
+        server_.Get("/", [html](const httplib::Request&, httplib::Response& res) {
+            res.set_content(html, "text/html; charset=utf-8");
+        });
+        server_.Get("/frame", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content(
+                "<!DOCTYPE html><html><body style=\"margin:0\"><iframe src=\"/\" "
+                "style=\"border:0;width:" +
+                    req.get_param_value("w") + "px;height:" + req.get_param_value("h") +
+                    "px\"></iframe></body></html>",
+                "text/html; charset=utf-8");
+        });
+        server_.Get("/measure.js", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(kMeasure, "text/javascript; charset=utf-8");
+        });
+        server_.Get(".*", [serverPort](const httplib::Request& req, httplib::Response& res) {
+            httplib::Client real("127.0.0.1", serverPort);
+            auto r = real.Get(req.path.c_str());
+            res.status = r ? r->status : 502;
+            if (r) {
+                res.set_content(r->body, r->get_header_value("Content-Type").c_str());
+            }
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~MeasuringProxy() {
+        server_.stop();
+        thread_.join();
+    }
+    int port() const { return port_; }
+
+  private:
+    static constexpr const char* kMeasure = R"(
+"use strict";
+setInterval(() => {
+  const view = document.documentElement;
+  const boxes = {};
+  for (const id of ["date-line", "clock", "subject", "times", "countdown"]) {
+    const r = document.getElementById(id).getBoundingClientRect();
+    boxes[id] = [r.left, r.top, r.right, r.bottom];
+  }
+  parent.document.documentElement.dataset.measure = JSON.stringify({
+    width: view.clientWidth, height: view.clientHeight,
+    scrollWidth: view.scrollWidth, scrollHeight: view.scrollHeight,
+    subject: document.getElementById("subject").textContent, boxes });
+}, 200);
+)";
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+};
+
+QJsonObject measured(const QString& dom) {
+    const QRegularExpression re(u"data-measure=\"([^\"]*)\""_qs);
+    QString json = re.match(dom).captured(1);
+    json.replace(u"&quot;"_qs, u"\""_qs).replace(u"&amp;"_qs, u"&"_qs);
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+TEST_F(DisplayPage, TheDateClockAndCountdownFitTheWindowAtEverySize) {
+    // A subject of 20 characters, set by the program rather than typed.
+    const QString subject = QString::fromUtf8("高二年级第一学期期末统一考试数学理科卷");
+    ASSERT_EQ(subject.size(), 19);
+    const QString subject20 = subject + QString::fromUtf8("甲");
+    server.publish(
+        computeDisplayState({DisplayExam{utf8ToGbk(subject20.toStdString()), "03:00", 120, 0}},
+                            clock.now()),
+        localEpochMilliseconds(clock.now()));
+    MeasuringProxy proxy(server.port());
+    // A maximised browser on 1920 x 1080 and 1366 x 768, and a telephone.
+    for (const auto& [w, h] : {std::pair{1920, 955}, std::pair{1366, 657}, std::pair{390, 844}}) {
+        const QString dom =
+            render(3000, u"http://127.0.0.1:%1/frame?w=%2&h=%3"_qs.arg(proxy.port()).arg(w).arg(h),
+                   u"--window-size=2000,1400"_qs);
+        if (const QByteArray folder = qgetenv("EXAMBELL_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            // The frame at the top left of a 2000 x 1400 picture.
+            QTemporaryDir profile;
+            QProcess shot;
+            shot.start(
+                chromium,
+                {u"--headless"_qs, u"--no-sandbox"_qs, u"--disable-gpu"_qs,
+                 u"--user-data-dir="_qs + profile.path(), u"--virtual-time-budget=3000"_qs,
+                 u"--window-size=2000,1400"_qs,
+                 u"--screenshot=%1/page-frame-%2x%3.png"_qs.arg(QString::fromLocal8Bit(folder))
+                     .arg(w)
+                     .arg(h),
+                 u"http://127.0.0.1:%1/frame?w=%2&h=%3"_qs.arg(proxy.port()).arg(w).arg(h)});
+            shot.waitForFinished(120000);
+        }
+        const QJsonObject m = measured(dom);
+        ASSERT_FALSE(m.isEmpty()) << w << "x" << h << dom.toStdString();
+        EXPECT_EQ(m[u"subject"].toString(), subject20);
+        const double width = m[u"width"].toDouble();
+        const double height = m[u"height"].toDouble();
+        EXPECT_EQ(width, w);
+        EXPECT_EQ(height, h);
+        // Nothing to scroll to: the page is the window.
+        EXPECT_LE(m[u"scrollWidth"].toDouble(), width) << w << "x" << h;
+        EXPECT_LE(m[u"scrollHeight"].toDouble(), height) << w << "x" << h;
+        const QJsonObject boxes = m[u"boxes"].toObject();
+        for (const QString& id : boxes.keys()) {
+            const QJsonArray b = boxes[id].toArray();
+            EXPECT_GE(b[0].toDouble(), 0) << id.toStdString() << " at " << w << "x" << h;
+            EXPECT_GE(b[1].toDouble(), 0) << id.toStdString() << " at " << w << "x" << h;
+            EXPECT_LE(b[2].toDouble(), width) << id.toStdString() << " at " << w << "x" << h;
+            EXPECT_LE(b[3].toDouble(), height) << id.toStdString() << " at " << w << "x" << h;
+            EXPECT_GT(b[2].toDouble() - b[0].toDouble(), 0) << id.toStdString();
+        }
+        // Still large: the clock takes a good part of the window's width or of its height.
+        const QJsonArray clockBox = boxes[u"clock"].toArray();
+        EXPECT_TRUE(clockBox[2].toDouble() - clockBox[0].toDouble() > width * 0.6 ||
+                    clockBox[3].toDouble() - clockBox[1].toDouble() > height * 0.25)
+            << w << "x" << h;
+    }
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST_F(DisplayServerTest, ServesThePageAndTheState) {
     EXPECT_NE(page->body.find("display.js"), std::string::npos);
     EXPECT_NE(page->get_header_value("Content-Security-Policy").find("default-src 'none'"),
               std::string::npos);
-    for (const char* path : {"/display.js", "/display.css", "/index.html"}) {
+    for (const char* path : {"/display.js", "/fit.js", "/display.css", "/index.html"}) {
         auto r = client.Get(path);
         ASSERT_TRUE(r) << path;
         EXPECT_EQ(r->status, 200) << path;

@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "app/DisplayBinder.h"
@@ -298,6 +300,65 @@ TEST_F(DisplayClock, AnIpv6AddressIsWrittenInBrackets) {
     if (app->displayBinder().server().running()) {  // where the system has IPv6 at all
         EXPECT_EQ(app->displayBinder().pageAddress(), "http://[::1]:" + std::to_string(port) + "/");
     }
+}
+
+// Every line of the clock shows whole inside the window; the clock at full size for the height.
+void expectLinesFit(DisplayWindow& window) {
+    const int w = window.width();
+    const int h = window.height();
+    for (TransparentLabel* line : {window.dateLabel, window.timeLabel, window.subjectLabel,
+                                   window.timesLabel, window.phaseLabel, window.remainingLabel}) {
+        QLabel* label = line->label();
+        const std::string name = label->objectName().toStdString();
+        EXPECT_FALSE(label->text().isEmpty()) << name;
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << name << " at " << w << "x" << h;
+        EXPECT_LE(label->fontMetrics().height(), label->height()) << name;
+        EXPECT_TRUE(window.rect().contains(label->geometry())) << name << " at " << w << "x" << h;
+    }
+    // The clock stays as large as the height allows, or fills the width of a narrow window;
+    // the subject gave way.
+    QLabel* time = window.timeLabel->label();
+    EXPECT_TRUE(time->font().pixelSize() == static_cast<int>(h * 0.26) ||
+                time->fontMetrics().horizontalAdvance(time->text()) > w * 0.85)
+        << time->font().pixelSize() << " px at " << w << "x" << h;
+    EXPECT_LT(window.subjectLabel->label()->font().pixelSize(), static_cast<int>(h * 0.10));
+    if (const QByteArray folder = qgetenv("EXAMBELL_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        window.grab().save(QString::fromLocal8Bit(folder) +
+                           u"/display-window-%1x%2.png"_qs.arg(w).arg(h));
+    }
+}
+
+DisplayState longSubjectState() {
+    // 20 characters, as the program may set them (typing stops at five bytes).
+    const Text subject = utf8ToGbk("高二年级第一学期期末统一考试数学理科卷甲");
+    return computeDisplayState({DisplayExam{subject, "08:30", 120, 0}},
+                               LocalTime{2026, 1, 2, 9, 0, 0, 0, 5});
+}
+
+TEST(DisplayWindowFit, ALongSubjectFitsTheWindowAtScreenSizes) {
+    for (const auto& [w, h] : {std::pair{1280, 720}, std::pair{1920, 1080}}) {
+        DisplayWindow window;
+        window.resize(w, h);
+        window.showState(longSubjectState());
+        window.show();
+        QCoreApplication::processEvents();
+        // The window keeps its size: a long text does not widen it.
+        EXPECT_EQ(window.width(), w);
+        EXPECT_EQ(window.height(), h);
+        expectLinesFit(window);
+    }
+}
+
+TEST(DisplayWindowFit, FullScreenItKeepsItsScreensSize) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_TRUE(screen);
+    DisplayWindow window;
+    window.showState(longSubjectState());
+    window.openOn(screen);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.geometry(), screen->geometry());
+    expectLinesFit(window);
 }
 
 TEST(DisplayConfigFile, BadValuesReadAsTheDefaults) {
