@@ -39,6 +39,7 @@ struct PlayReport;
 struct Platform {
     Text programDir;   // GBK, no trailing separator: the recordings and pictures
     Text settingsDir;  // GBK: where config.ini lives; empty: the program directory
+    Text homeDir;      // GBK: where the import dialog first opens; empty: the program directory
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     AudioOutput* audio = nullptr;
@@ -104,6 +105,9 @@ class Application {
     std::unique_ptr<DisplayBinder> display_;  // the exam-room clock
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
+    // The settings file last chosen in an import window's dialog (GBK; empty: none yet): the
+    // next import window's dialog opens in its folder.
+    Text lastImportFile_;
 };
 
 }  // namespace exambell

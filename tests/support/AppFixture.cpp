@@ -37,6 +37,7 @@ void AppFixture::start() {
     Platform platform;
     platform.programDir = folder.text();
     platform.settingsDir = settingsDir;
+    platform.homeDir = homeDir;
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = &audio;

@@ -62,6 +62,8 @@ class AppFixture : public ::testing::Test {
     TempFolder folder;
     // Where config.ini lives when set (an installed program's per-user folder); empty: folder.
     Text settingsDir;
+    // The user's home folder when set; empty: the import dialog opens in the program folder.
+    Text homeDir;
     FakeDialogs dialogs;
     FakeClock clock;
     FakeAudioOutput audio{clock};
