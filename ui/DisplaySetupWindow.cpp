@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QScreen>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QrCodeImage.h"
 #include "ui/QtText.h"
 
@@ -59,6 +60,7 @@ DisplaySetupWindow::DisplaySetupWindow(QWidget* owner)
     messageLabel->label()->setAlignment(Qt::AlignCenter);
     messageLabel->label()->setWordWrap(true);
     refreshScreens();
+    nameControls(*this);
 }
 
 void DisplaySetupWindow::refreshScreens() {
