@@ -233,8 +233,17 @@ void Application::openImportWindow() {
     // and the clock keeps ticking.
     import_->setWindowModality(Qt::ApplicationModal);
     // The binder belongs to the window and goes with it.
-    new ImportWindowBinder(*import_, *platform_.dialogs, platform_.programDir,
-                           settings_->configPath(), [this] { startUp(); });
+    const Text& home = platform_.homeDir.empty() ? platform_.programDir : platform_.homeDir;
+    new ImportWindowBinder(*import_, *platform_.dialogs, home, settings_->configPath(),
+                           [this] { startUp(); });
+    // The dialog opens where the last chosen file lay, and offers that file again.
+    import_->fileDialog.setFileName(lastImportFile_);
+    QObject::connect(import_.data(), &Window::closing, import_.data(),
+                     [this, window = import_.data()] {
+                         if (!window->fileDialog.fileName().empty()) {
+                             lastImportFile_ = window->fileDialog.fileName();
+                         }
+                     });
     import_->show();
 }
 

@@ -43,6 +43,7 @@ struct Platform {
     // settingsDir has none; empty: none.
     Text preparedDir;
     bool noSettingsFolder = false;  // nowhere may keep config.ini: saves are refused
+    Text homeDir;      // GBK: where the import dialog first opens; empty: the program directory
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     AudioOutput* audio = nullptr;
@@ -111,6 +112,9 @@ class Application {
     std::unique_ptr<DisplayBinder> display_;  // the exam-room clock
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
+    // The settings file last chosen in an import window's dialog (GBK; empty: none yet): the
+    // next import window's dialog opens in its folder.
+    Text lastImportFile_;
 };
 
 }  // namespace exambell

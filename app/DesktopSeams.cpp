@@ -1,6 +1,10 @@
 #include "app/DesktopSeams.h"
 
 #include <QDBusConnection>
+#include <cstdlib>
+#include <filesystem>
+
+#include "text/Paths.h"
 
 namespace exambell {
 
@@ -21,6 +25,11 @@ Platform DesktopSeams::platform(const Text& programDir, const Text& settingsDir)
     Platform platform;
     platform.programDir = programDir;
     platform.settingsDir = settingsDir;
+    // The home folder only when HOME names one: "/" would be no better than the program's.
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/' && std::filesystem::is_directory(home)) {
+        platform.homeDir = pathText(home);
+    }
     platform.dialogs = &dialogs_;
     platform.clock = &clock_;
     platform.audio = &audio_;

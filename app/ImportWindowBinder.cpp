@@ -4,11 +4,11 @@
 
 namespace exambell {
 
-ImportWindowBinder::ImportWindowBinder(ImportWindow& window, Dialogs& dialogs, Text programDir,
+ImportWindowBinder::ImportWindowBinder(ImportWindow& window, Dialogs& dialogs, Text startFolder,
                                        Text configPath, std::function<void()> startUp)
     : QObject(&window),
       view_(window),
-      settings_(view_, dialogs, std::move(programDir), std::move(configPath), std::move(startUp)) {
+      settings_(view_, dialogs, std::move(startFolder), std::move(configPath), std::move(startUp)) {
     // 修改 "点击选择文件", then the import when the name is right.
     connect(window.chooseButton, &Button::clicked, this, [this] { settings_.chooseImportFile(); });
     // 按钮1 "恢复出厂".

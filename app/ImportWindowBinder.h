@@ -16,8 +16,9 @@ class ImportWindow;
 
 class ImportWindowBinder : public QObject {
   public:
-    // startUp reloads the main window after an import or a reset.
-    ImportWindowBinder(ImportWindow& window, Dialogs& dialogs, Text programDir, Text configPath,
+    // startFolder: where the file dialog first opens. startUp reloads the main window after an
+    // import or a reset.
+    ImportWindowBinder(ImportWindow& window, Dialogs& dialogs, Text startFolder, Text configPath,
                        std::function<void()> startUp);
 
   private:

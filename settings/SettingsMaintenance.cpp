@@ -56,18 +56,18 @@ void saveWithPause(Dialogs& dialogs, const RunHooks& run,
     run.pauseRun();
 }
 
-ImportSettings::ImportSettings(ImportView& window, Dialogs& dialogs, Text programDir,
+ImportSettings::ImportSettings(ImportView& window, Dialogs& dialogs, Text startFolder,
                                Text configPath, std::function<void()> startUp)
     : window_(window),
       dialogs_(dialogs),
-      programDir_(std::move(programDir)),
+      startFolder_(std::move(startFolder)),
       configPath_(std::move(configPath)),
       startUp_(std::move(startUp)) {
     prepareImportWindow();
 }
 
 void ImportSettings::prepareImportWindow() {
-    window_.fileDialog().setInitialFolder(programDir_);
+    window_.fileDialog().setInitialFolder(startFolder_);
     window_.fileDialog().setFilter(kImportFilter);
 }
 

@@ -33,8 +33,10 @@ void saveWithPause(Dialogs& dialogs, const RunHooks& run,
 // window's controls to it.
 class ImportSettings {
   public:
-    // Prepares the window's file dialog.
-    ImportSettings(ImportView& window, Dialogs& dialogs, Text programDir, Text configPath,
+    // Prepares the window's file dialog, which first opens in startFolder (GBK): where the
+    // operator keeps files (the home folder, or the folder of the last file chosen), never the
+    // program's own folder of an installed program.
+    ImportSettings(ImportView& window, Dialogs& dialogs, Text startFolder, Text configPath,
                    std::function<void()> startUp);
 
     void prepareImportWindow();
@@ -49,7 +51,7 @@ class ImportSettings {
 
     ImportView& window_;
     Dialogs& dialogs_;
-    Text programDir_;
+    Text startFolder_;
     Text configPath_;
     std::function<void()> startUp_;
 };

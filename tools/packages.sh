@@ -45,7 +45,7 @@ ICON_PACKAGES=(
 )
 # Only to build and check the Debian package (tools/package).
 PACKAGE_PACKAGES=(
-    dpkg-dev file lintian appstream desktop-file-utils
+    dpkg-dev file lintian devscripts appstream desktop-file-utils
 )
 # Only to take the README's screenshots under a virtual display (tools/screenshots).
 SCREENSHOT_PACKAGES=(

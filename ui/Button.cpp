@@ -7,7 +7,7 @@
 namespace exambell {
 
 Button::Button(QWidget* parent, const Text& designName, const Text& caption)
-    : Control(new QPushButton(toQString(caption), parent), designName, false) {
+    : Control(new QPushButton(toQString(caption), parent), designName) {
     button()->setAutoDefault(false);
     connect(button(), &QPushButton::clicked, this, [this] { Q_EMIT clicked(); });
 }

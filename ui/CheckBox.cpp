@@ -55,7 +55,7 @@ QAbstractButton* makeButton(QWidget* parent, CheckBox::Look look) {
 }  // namespace
 
 CheckBox::CheckBox(QWidget* parent, const Text& designName, const Text& caption, Look look)
-    : Control(makeButton(parent, look), designName, caption.empty()) {
+    : Control(makeButton(parent, look), designName) {
     button()->setText(toQString(caption));
     connect(button(), &QAbstractButton::clicked, this, [this] { Q_EMIT clicked(); });
 }

@@ -14,7 +14,7 @@ class CheckBox : public Control {
   public:
     enum class Look { Box, PushButton };
 
-    // An empty caption makes a caption-less box (it gets its design name as accessibleName()).
+    // An empty caption makes a caption-less box (its window gives it an accessible name).
     CheckBox(QWidget* parent, const Text& designName, const Text& caption, Look look = Look::Box);
 
     bool checked() const;

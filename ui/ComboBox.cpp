@@ -27,13 +27,10 @@ class DropDownCombo : public QComboBox {
 }  // namespace
 
 ComboBox::ComboBox(QWidget* parent, const Text& designName, Kind kind, bool sorted)
-    : Control(new DropDownCombo(parent), designName, false), sorted_(sorted) {
+    : Control(new DropDownCombo(parent), designName), sorted_(sorted) {
     QComboBox* box = comboBox();
     box->setEditable(kind == Kind::Editable);
     box->setInsertPolicy(QComboBox::NoInsert);
-    if (box->lineEdit()) {
-        widget()->setAccessibleName(widget()->objectName());
-    }
     static_cast<DropDownCombo*>(box)->beforePopup = [this] { Q_EMIT aboutToDropDown(); };
     connect(box, &QComboBox::activated, this, [this] { Q_EMIT itemChosen(); });
 }

@@ -6,13 +6,8 @@
 
 namespace exambell {
 
-Control::Control(QWidget* widget, const Text& designName, bool captionless)
-    : QObject(widget), widget_(widget) {
-    const QString name = toQString(designName);
-    widget_->setObjectName(name);
-    if (captionless) {
-        widget_->setAccessibleName(name);
-    }
+Control::Control(QWidget* widget, const Text& designName) : QObject(widget), widget_(widget) {
+    widget_->setObjectName(toQString(designName));
 }
 
 Text Control::designName() const {
@@ -66,6 +61,10 @@ void Control::setFocus() {
 
 bool Control::hasFocus() const {
     return widget_->hasFocus();
+}
+
+void Control::setAccessibleName(const QString& name) {
+    widget_->setAccessibleName(name);
 }
 
 }  // namespace exambell

@@ -15,9 +15,10 @@ namespace exambell {
 class Control : public QObject {
     Q_OBJECT
   public:
-    // captionless: the control shows no caption of its own, so it also gets its design name as
-    // accessibleName() (edit boxes, lists, the grid, caption-less check boxes, pictures).
-    Control(QWidget* widget, const Text& designName, bool captionless);
+    // The design name is for the program and its tests only: what a screen reader says is the
+    // caption, or, for a control without one (edit boxes, lists, the grid, caption-less check
+    // boxes, pictures), the name its window gives it (ui/AccessibleNames.h).
+    Control(QWidget* widget, const Text& designName);
 
     QWidget* widget() const { return widget_; }
     Text designName() const;
@@ -37,6 +38,8 @@ class Control : public QObject {
 
     void setFocus();
     bool hasFocus() const;
+    // What a screen reader calls the control, in words a person understands ("第1场考试科目").
+    void setAccessibleName(const QString& name);
 
   private:
     QWidget* widget_;

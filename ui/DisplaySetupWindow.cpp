@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QrCodeImage.h"
 #include "ui/QtText.h"
 
@@ -70,6 +71,7 @@ DisplaySetupWindow::DisplaySetupWindow(QWidget* owner)
     messageLabel->label()->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     messageLabel->label()->setWordWrap(true);
     refreshScreens();
+    nameControls(*this);
 }
 
 void DisplaySetupWindow::refreshScreens() {

@@ -154,7 +154,7 @@ int numberOf(const Text& text) {
 }  // namespace
 
 EditBox::EditBox(QWidget* parent, const Text& designName, const Text& initialText, Lines lines)
-    : Control(makeWidget(parent, lines), designName, true) {
+    : Control(makeWidget(parent, lines), designName) {
     if (lines == Lines::Multi) {
         auto* edit = static_cast<FilteredEdit<QPlainTextEdit>*>(widget());
         edit->box = this;

@@ -9,11 +9,13 @@
 namespace exambell {
 
 Grid::Grid(QWidget* parent, const Text& designName)
-    : Control(new QTableWidget(parent), designName, true) {
+    : Control(new QTableWidget(parent), designName) {
     QTableWidget* grid = table();
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setDefaultSectionSize(80);
+    // Tab leaves the grid for the next control; the arrow keys move between its cells.
+    grid->setTabKeyNavigation(false);
 }
 
 QTableWidget* Grid::table() const {

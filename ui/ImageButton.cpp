@@ -10,7 +10,7 @@
 namespace exambell {
 
 ImageButton::ImageButton(QWidget* parent, const Text& designName, const Text& tooltip)
-    : Control(new QPushButton(parent), designName, true) {
+    : Control(new QPushButton(parent), designName) {
     button()->setCheckable(true);
     button()->setFlat(true);
     button()->setAutoDefault(false);
@@ -36,6 +36,8 @@ Text ImageButton::tooltip() const {
 
 void ImageButton::setTooltip(const Text& tooltip) {
     button()->setToolTip(toQString(tooltip));
+    // A picture says nothing to a screen reader: the tooltip is the button's name.
+    button()->setAccessibleName(toQString(tooltip));
 }
 
 void ImageButton::setPictures(const QImage& unchecked, const QImage& checked) {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -41,6 +42,7 @@ ImportWindow::ImportWindow(QWidget* owner)
 
     dropTarget = new DropTarget(this, gbk("拖放对象1"));
     dropTarget->registerWindow(this);
+    nameControls(*this);
 }
 
 }  // namespace exambell

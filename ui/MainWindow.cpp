@@ -5,8 +5,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 
 #include "runner/RunProgressView.h"
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -191,12 +193,15 @@ MainWindow::MainWindow(QWidget* owner)
         }
         cuePath[i]->setShowsEnd();
     }
-    for (Control* c :
-         std::initializer_list<Control*>{saveButton, importButton, stopButton, downloadButton,
-                                         seatingButton, runButton, displayButton, reminderList}) {
+    // The right part: the late-start row above the list, the list, the notice over its foot.
+    for (Control* c : std::initializer_list<Control*>{
+             saveButton, importButton, stopButton, downloadButton, seatingButton, runButton,
+             displayButton, shiftExam, shiftMinutes, shiftButton, reminderList}) {
         order.push_back(c->widget());
     }
+    order.push_back(missNotice->dismissButton());
     setVisualTabOrder(order);
+    nameControls(*this);
 }
 
 }  // namespace exambell

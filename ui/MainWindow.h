@@ -5,9 +5,9 @@
 // file, the save and the run read and write them as records through ui/MainWindowAdapter, which
 // keeps no copy. Every control is a typed wrapper (ui/Control.h and friends) speaking GBK Text;
 // its widget's objectName() is its design name (科目1时间, 提醒路径7, 开始运行按钮, ...), and
-// caption-less controls carry the design name as accessibleName() too. Events are the wrappers' Qt
-// signals (clicked, focusLost, contentChanged, ...); app/MainWindowBinder connects them to the
-// operations.
+// caption-less controls get a name a person understands (ui/AccessibleNames.h). Events are the
+// wrappers' Qt signals (clicked, focusLost, contentChanged, ...); app/MainWindowBinder connects
+// them to the operations.
 //
 // Numbered controls sit in 1-BASED arrays, index = the number in the design name; slot 0 is
 // unused (nullptr): examStart[2] is 科目2时间, cuePath[7] is 提醒路径7.

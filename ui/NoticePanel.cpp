@@ -10,7 +10,7 @@
 namespace exambell {
 
 NoticePanel::NoticePanel(QWidget* parent, const Text& designName, const Text& dismissCaption)
-    : Control(new QFrame(parent), designName, true) {
+    : Control(new QFrame(parent), designName) {
     auto* frame = static_cast<QFrame*>(widget());
     frame->setFrameShape(QFrame::Box);
     frame->setAutoFillBackground(true);

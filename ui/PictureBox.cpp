@@ -7,7 +7,7 @@
 namespace exambell {
 
 PictureBox::PictureBox(QWidget* parent, const Text& designName)
-    : Control(new QLabel(parent), designName, true) {
+    : Control(new QLabel(parent), designName) {
     label()->setScaledContents(true);
     label()->setAutoFillBackground(true);
 }

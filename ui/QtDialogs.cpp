@@ -27,6 +27,10 @@ constexpr int kTitleBarButtons = 150;
 constexpr const char* kNonGbkFileName =
     "文件名中的“%1”（%2）不在 GBK 字符集中，本程序无法使用这个文件。\n请把文件改名后再选择。";
 
+// Qt's own dialog, never the desktop's: GNOME's chooser follows the system's language and not
+// the program's, so under an English session it showed English in a Chinese program.
+constexpr QFileDialog::Options kFileDialogOptions = QFileDialog::DontUseNativeDialog;
+
 // The owners the program passes are its windows (ui/Window), which are widgets.
 QWidget* widgetOf(const DialogOwner* owner) {
     return const_cast<QWidget*>(dynamic_cast<const QWidget*>(owner));
@@ -98,8 +102,8 @@ QString QtDialogs::qtFilter(const Text& filter) {
 std::optional<Text> QtDialogs::openFile(const Text& filter, const Text& folder,
                                         const Text& fileName, const DialogOwner* owner) {
     QString start = toQString(fileName.empty() ? folder : fileName);
-    const QString chosen =
-        QFileDialog::getOpenFileName(widgetOf(owner), QString(), start, qtFilter(filter));
+    const QString chosen = QFileDialog::getOpenFileName(
+        widgetOf(owner), QString(), start, qtFilter(filter), nullptr, kFileDialogOptions);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
@@ -119,8 +123,8 @@ std::optional<Text> QtDialogs::saveFile(const Text& filter, const Text& folder,
                                         const Text& fileName, const DialogOwner* owner) {
     const QString start = folder.empty() ? toQString(fileName)
                                          : QDir(toQString(folder)).filePath(toQString(fileName));
-    const QString chosen =
-        QFileDialog::getSaveFileName(widgetOf(owner), QString(), start, qtFilter(filter));
+    const QString chosen = QFileDialog::getSaveFileName(
+        widgetOf(owner), QString(), start, qtFilter(filter), nullptr, kFileDialogOptions);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The real message boxes and file dialog: QMessageBox and QFileDialog.
+// The real message boxes and file dialog: QMessageBox and Qt's own QFileDialog (never the
+// desktop's, whose language is not the program's).
 
 #include <QString>
 

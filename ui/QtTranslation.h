@@ -16,7 +16,8 @@ inline constexpr const char* kQtChineseFile = "qtbase_zh_CN.qm";
 
 // Looks for the file in folders, in order, then in Qt's translations folder; installs the first
 // that loads into the application, which owns it. Returns the file's path, or an empty text when
-// none loads (Qt's texts then stay English).
+// none loads (Qt's texts then stay English). Also installs the few texts of the file dialog
+// that Qt 6 renamed and the file lacks (the type column's "Folder").
 QString installQtChinese(QCoreApplication& application, const QStringList& folders);
 
 }  // namespace exambell

@@ -14,7 +14,7 @@
 namespace exambell {
 
 ReportList::ReportList(QWidget* parent, const Text& designName, const std::vector<Column>& columns)
-    : Control(new QTreeWidget(parent), designName, true) {
+    : Control(new QTreeWidget(parent), designName) {
     QTreeWidget* list = tree();
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -160,6 +161,21 @@ SeatingWindow::SeatingWindow(QWidget* owner)
     for (Button* button : {pdfButton, printButton, saveWorkbookButton}) {
         button->setDisabled(true);
     }
+
+    // Tab follows the eye: each group top to bottom, the grid, then the rows below it left to
+    // right.
+    std::vector<QWidget*> order;
+    for (Control* c : std::initializer_list<Control*>{
+             classBox,           countEdit,        rowsEdit,      columnsEdit,
+             generateButton,     exportButton,     classNameEdit, separatorBox,
+             importButton,       rosterEdit,       grid,          codeEdit,
+             reproduceButton,    renameButton,     deleteButton,  roomEdit,
+             examEdit,           mixedEdit,        pdfButton,     printButton,
+             saveWorkbookButton, numberPrefixEdit, numberingBox}) {
+        order.push_back(c->widget());
+    }
+    setVisualTabOrder(order);
+    nameControls(*this);
 }
 
 }  // namespace exambell

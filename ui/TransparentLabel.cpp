@@ -7,7 +7,7 @@
 namespace exambell {
 
 TransparentLabel::TransparentLabel(QWidget* parent, const Text& designName, const Text& caption)
-    : Control(new QLabel(parent), designName, false) {
+    : Control(new QLabel(parent), designName) {
     label()->setAttribute(Qt::WA_TranslucentBackground);
     setCaption(caption);
 }

@@ -24,6 +24,13 @@ void Window::setVisualTabOrder(const std::vector<QWidget*>& order) {
     }
 }
 
+void Window::bringForward() {
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
 void Window::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The focus policy a control had before it left the window.

@@ -28,6 +28,9 @@ class Window : public QWidget, public DialogOwner {
     // Gives the controls the Tab order of the list (the visual order: rows top to bottom, each
     // left to right); controls not in it follow in their own order.
     static void setVisualTabOrder(const std::vector<QWidget*>& order);
+    // Shows the window, out of the taskbar when minimized, above the others and with the focus
+    // (as far as the window manager lets a program take it).
+    void bringForward();
 
   Q_SIGNALS:
     void closing();

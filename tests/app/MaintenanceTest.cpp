@@ -182,6 +182,29 @@ TEST_F(Maintenance, DialogRemembersTheWrongFileAndCancelShowsNothingMore) {
     EXPECT_EQ(configBytes(), utf8ToGbk(kPrepared));
 }
 
+TEST_F(Maintenance, ImportDialogOpensAtHomeThenWhereTheLastFileWas) {
+    TempFolder home;
+    homeDir = home.text();
+    app.reset();
+    start();
+    ImportWindow& first = openImport();
+    const Text wrong = pathText(prepared("settings.ini"));
+    dialogs.choose(wrong);
+    click(first.chooseButton->widget());
+    first.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(app->importWindow(), nullptr);
+
+    // A new import window: its dialog starts at the file chosen last time, in its folder.
+    ImportWindow& second = openImport();
+    dialogs.chooseNothing();
+    click(second.chooseButton->widget());
+    ASSERT_EQ(dialogs.fileRequests().size(), std::size_t{2});
+    EXPECT_EQ(dialogs.fileRequests()[0].folder, home.text());
+    EXPECT_TRUE(dialogs.fileRequests()[0].fileName.empty());
+    EXPECT_EQ(dialogs.fileRequests()[1].fileName, wrong);
+}
+
 TEST_F(Maintenance, ImportIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
     save();
     const std::string before = configBytes();

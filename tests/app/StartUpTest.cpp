@@ -55,7 +55,7 @@ TEST_F(StartUp, WithoutConfigAppliesTheFirstRunDefaults) {
     EXPECT_TRUE(dialogs.messages().empty());
     // The design names reach the widgets.
     EXPECT_EQ(widget("科目3时长"), w.examDuration[3]->widget());
-    EXPECT_EQ(widget("提醒路径7")->accessibleName(), QStringLiteral("提醒路径7"));
+    EXPECT_EQ(widget("提醒路径7"), w.cuePath[7]->widget());
     EXPECT_EQ(widget("开始运行按钮"), w.runButton->widget());
 }
 

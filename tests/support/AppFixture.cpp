@@ -39,6 +39,7 @@ void AppFixture::start() {
     platform.settingsDir = settingsDir;
     platform.preparedDir = preparedDir;
     platform.noSettingsFolder = noSettingsFolder;
+    platform.homeDir = homeDir;
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = audioOutput;

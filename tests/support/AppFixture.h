@@ -66,6 +66,8 @@ class AppFixture : public ::testing::Test {
     Text preparedDir;
     // No folder may keep config.ini (an installed program without any home).
     bool noSettingsFolder = false;
+    // The user's home folder when set; empty: the import dialog opens in the program folder.
+    Text homeDir;
     FakeDialogs dialogs;
     FakeClock clock;
     FakeAudioOutput audio{clock};

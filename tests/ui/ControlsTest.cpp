@@ -245,7 +245,7 @@ TEST(MainDesign, LayoutAndInitialTexts) {
     EXPECT_EQ(utf8(w.examSubject[3]->text()), "网页设计");
     EXPECT_EQ(utf8(w.examStart[4]->text()), "18:00");
     EXPECT_EQ(utf8(w.cuePath[1]->text()), "音频文件路径src://");
-    EXPECT_EQ(w.examEnabled[1]->widget()->accessibleName(), QStringLiteral("科目1"));
+    EXPECT_EQ(w.examEnabled[1]->widget()->objectName(), QStringLiteral("科目1"));
     EXPECT_FALSE(w.clockLabel->visible());
     EXPECT_FALSE(w.picture->visible());
     EXPECT_TRUE(w.examEnd[1]->visible());

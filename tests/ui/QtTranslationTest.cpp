@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -111,6 +113,42 @@ TEST_F(QtChinese, FileWhoseNameGbkLacksIsRefusedNamingTheCharacter) {
         dialogs.openFile(utf8ToGbk("音乐文件(*.mp3)|*.mp3"), folder.text(), Text(), nullptr);
     EXPECT_EQ(chosen, std::nullopt);
     EXPECT_TRUE(refusal.contains(QStringLiteral("“ë”（U+00EB）"))) << refusal.toStdString();
+}
+
+// Qt's own dialog, whatever the desktop (GNOME would give its chooser in the session's language),
+// Chinese through and through: its buttons, its column headings, and the type of a folder.
+TEST_F(QtChinese, FileDialogIsQtsOwnAndSaysFolderInChinese) {
+    test::TempFolder folder;
+    std::filesystem::create_directory(folder.path() / "班级名单");
+    folder.write("config.ini", "[exam_1]\r\n");
+    bool native = true;
+    QString folderType;
+    QString typeHeading;
+    QString openCaption;
+    onModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        const QString sub = QString::fromStdString((folder.path() / "班级名单").string());
+        // The folder's entries come from a thread of the model's.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model->index(sub).isValid(); }, 10000));
+        folderType = model->index(sub).siblingAtColumn(2).data().toString();
+        typeHeading = model->headerData(2, Qt::Horizontal).toString();
+        if (auto* buttons = dialog->findChild<QDialogButtonBox*>()) {
+            openCaption = buttons->button(QDialogButtonBox::Open)
+                              ? buttons->button(QDialogButtonBox::Open)->text()
+                              : QString();
+        }
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.openFile(utf8ToGbk("配置文件(*.ini)|*.ini"), folder.text(), Text(), nullptr),
+              std::nullopt);
+    EXPECT_FALSE(native);
+    EXPECT_EQ(folderType, QStringLiteral("文件夹"));
+    EXPECT_EQ(typeHeading, QStringLiteral("类型"));
+    EXPECT_TRUE(openCaption.startsWith(QStringLiteral("打开"))) << openCaption.toStdString();
 }
 
 }  // namespace
