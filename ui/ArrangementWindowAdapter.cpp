@@ -1,5 +1,7 @@
 #include "ui/ArrangementWindowAdapter.h"
 
+#include <QTableWidget>
+
 #include "text/Encoding.h"
 #include "ui/ArrangementWindow.h"
 
@@ -90,6 +92,8 @@ void ArrangementWindowAdapter::showSummary(const SeatTable& summary) {
             }
         }
     }
+    // Exam numbers are read whole or not at all.
+    grid.table()->resizeColumnsToContents();
 }
 
 void ArrangementWindowAdapter::setDrawInfo(const Text& code, const Text& fingerprint,
