@@ -32,8 +32,10 @@ struct ArrangementFields {
     Text seatDigits{};
     Text exam{};
     Text typedCode{};
-    // The first character typed into any of these boxes that GBK cannot hold.
-    std::optional<char32_t> lostCharacter{};
+    // The first character that GBK cannot hold in the class name or roster (importLost), and
+    // in the rooms, prefix or exam (arrangeLost): the GBK texts above carry it as "?".
+    std::optional<char32_t> importLost{};
+    std::optional<char32_t> arrangeLost{};
 };
 
 class ArrangementView {

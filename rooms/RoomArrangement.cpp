@@ -117,8 +117,8 @@ void RoomArrangement::windowOpened() {
 
 void RoomArrangement::importClass() {
     const ArrangementFields fields = view_.fields();
-    if (fields.lostCharacter) {
-        tell(nonGbkSaveMessage(*fields.lostCharacter), MessageIcon::Error);
+    if (fields.importLost) {
+        tell(nonGbkSaveMessage(*fields.importLost), MessageIcon::Error);
         return;
     }
     const Text className = fields.className;
@@ -268,8 +268,8 @@ bool RoomArrangement::arrangeWith(std::uint64_t seed, bool quiet) {
     };
     // Room names and the prefix are printed and stored as GBK: a character it lacks would
     // become "?" on every page.
-    if (fields.lostCharacter) {
-        return problem(nonGbkSaveMessage(*fields.lostCharacter), MessageIcon::Error);
+    if (fields.arrangeLost) {
+        return problem(nonGbkSaveMessage(*fields.arrangeLost), MessageIcon::Error);
     }
     ArrangementRequest request;
     std::vector<Text> lines;

@@ -16,6 +16,7 @@ const Text kOrdinalPrefix = utf8ToGbk("第");
 const Text kRowSuffix = utf8ToGbk("行");
 const Text kColumnSuffix = utf8ToGbk("列");
 const Text kClosed = utf8ToGbk("停用");
+const Text kChartHeading = utf8ToGbk("考试座位表");
 const Text kYear = utf8ToGbk("年");
 const Text kMonth = utf8ToGbk("月");
 const Text kDay = utf8ToGbk("日");
@@ -138,19 +139,19 @@ bool writeWorkbook(const std::filesystem::path& file, const ArrangementDocument&
 
 SeatTable roomGrid(const ArrangementRequest& request, const RoomResult& result) {
     const RoomSpec& room = request.rooms[result.room];
-    SeatTable table(room.rows + 2, room.columns + 1);
+    SeatTable table(room.rows + 1, room.columns + 1);
     for (int j = 1; j <= room.columns; ++j) {
-        table.setCell(1, j, ordinal(room.columns + 1 - j, kColumnSuffix));
+        table.setCell(0, j, ordinal(room.columns + 1 - j, kColumnSuffix));
     }
     for (int i = 1; i <= room.rows; ++i) {
-        table.setCell(i + 1, 0, ordinal(i, kRowSuffix));
+        table.setCell(i, 0, ordinal(i, kRowSuffix));
     }
     for (const auto& [row, column] : room.closed) {
-        table.setCell(row + 1, column, kClosed);
+        table.setCell(row, column, kClosed);
     }
     for (const SeatedCandidate& s : result.seated) {
-        table.setCell(s.row + 1, s.column,
-                      s.examNumber + " " + request.classes[s.classIndex].names[s.student]);
+        table.setCell(s.row, s.column,
+                      s.examNumber + "\n" + request.classes[s.classIndex].names[s.student]);
     }
     return table;
 }
@@ -190,12 +191,15 @@ ArrangementDocument ArrangementDocument::of(const ArrangementRequest& request,
         pages.room = room.name;
         pages.numberRange =
             result.seated.front().examNumber + " - " + result.seated.back().examNumber;
-        ChartFields fields;
-        fields.room = room.name;
-        fields.exam = request.exam;
-        fields.shownCode = code;
-        fields.shownFingerprint = fingerprint;
-        pages.chart = ChartDocument::of(fields, roomGrid(request, result), date);
+        // The chart as a room's chart prints, every seat row shown, empty ones too: the
+        // invigilator checks the room against it.
+        pages.chart.heading = request.exam + kChartHeading;
+        pages.chart.date = document.date;
+        pages.chart.room = room.name;
+        pages.chart.exam = request.exam;
+        pages.chart.code = code;
+        pages.chart.fingerprint = fingerprint;
+        pages.chart.table = roomGrid(request, result);
         for (const SeatedCandidate& s : result.seated) {
             const GradeClass& grade = request.classes[s.classIndex];
             pages.candidates.push_back(

@@ -45,9 +45,9 @@ struct ArrangementDocument {
                                   const Text& code, const Text& fingerprint, const LocalTime& date);
 };
 
-// The seat grid of one room as the seating window shows a chart: an empty row 0, column labels
-// in row 1 counted from the right, row labels in column 0, each taken seat "考号 姓名", a seat
-// out of use "停用", a seat left empty for spacing empty.
+// The seat grid of one room as a printed chart holds it: column labels in row 0 counted from the
+// right, row labels in column 0, each taken seat "考号" and "姓名" on two lines, a seat out of
+// use "停用", a seat left empty for spacing empty.
 SeatTable roomGrid(const ArrangementRequest& request, const RoomResult& room);
 
 // Writing the pages: the platform's part.

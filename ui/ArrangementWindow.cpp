@@ -126,6 +126,17 @@ ArrangementWindow::ArrangementWindow(QWidget* owner)
     for (Button* button : {pdfButton, labelsButton, workbookButton}) {
         button->setDisabled(true);
     }
+
+    std::vector<QWidget*> order;
+    for (Control* c : std::initializer_list<Control*>{
+             classNameEdit,   separatorBox,   rosterEdit,     importButton,  classList,
+             deleteButton,    roomsEdit,      batchCountEdit, batchRowsEdit, batchColumnsEdit,
+             batchSpacingBox, batchButton,    orderBox,       mixedBox,      prefixEdit,
+             roomDigitsEdit,  seatDigitsEdit, examEdit,       arrangeButton, codeEdit,
+             reproduceButton, summary,        pdfButton,      labelsButton,  workbookButton}) {
+        order.push_back(c->widget());
+    }
+    setVisualTabOrder(order);
 }
 
 }  // namespace exambell

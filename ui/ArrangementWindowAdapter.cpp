@@ -1,5 +1,7 @@
 #include "ui/ArrangementWindowAdapter.h"
 
+#include <QTableWidget>
+
 #include "text/Encoding.h"
 #include "ui/ArrangementWindow.h"
 
@@ -31,10 +33,14 @@ ArrangementFields ArrangementWindowAdapter::fields() const {
         .seatDigits = w.seatDigitsEdit->text(),
         .exam = w.examEdit->text(),
         .typedCode = w.codeEdit->text()};
-    for (const EditBox* box :
-         {w.classNameEdit, w.rosterEdit, w.roomsEdit, w.prefixEdit, w.examEdit}) {
-        if (!fields.lostCharacter) {
-            fields.lostCharacter = box->nonGbkCharacter();
+    for (const EditBox* box : {w.classNameEdit, w.rosterEdit}) {
+        if (!fields.importLost) {
+            fields.importLost = box->nonGbkCharacter();
+        }
+    }
+    for (const EditBox* box : {w.roomsEdit, w.prefixEdit, w.examEdit}) {
+        if (!fields.arrangeLost) {
+            fields.arrangeLost = box->nonGbkCharacter();
         }
     }
     return fields;
@@ -90,6 +96,8 @@ void ArrangementWindowAdapter::showSummary(const SeatTable& summary) {
             }
         }
     }
+    // Exam numbers are read whole or not at all.
+    grid.table()->resizeColumnsToContents();
 }
 
 void ArrangementWindowAdapter::setDrawInfo(const Text& code, const Text& fingerprint,

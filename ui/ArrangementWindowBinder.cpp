@@ -1,5 +1,7 @@
 #include "ui/ArrangementWindowBinder.h"
 
+#include <QCoreApplication>
+
 #include "ui/ArrangementWindow.h"
 
 namespace exambell {
@@ -7,6 +9,8 @@ namespace exambell {
 ArrangementWindowBinder::ArrangementWindowBinder(ArrangementWindow& window, Dialogs& dialogs,
                                                  const Clock& clock, Text configFile)
     : QObject(&window),
+      // Timers (the one-second tick) run between the pages; clicks wait until the file is done.
+      output_([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }),
       view_(window),
       operations_(view_, dialogs, clock, output_, std::move(configFile)) {
     RoomArrangement& o = operations_;

@@ -242,6 +242,9 @@ bool QtRoomOutput::writeRoomsPdf(const ArrangementDocument& document, const Text
             writer.setPageLayout(layout);
             if (!first) {
                 writer.newPage();
+                if (pass_) {
+                    pass_();
+                }
             }
             first = false;
             return paintArea(writer);
@@ -275,6 +278,9 @@ bool QtRoomOutput::writeLabelsPdf(const ArrangementDocument& document, const Tex
                 if (at == columns * rows) {
                     writer.newPage();
                     at = 0;
+                    if (pass_) {
+                        pass_();
+                    }
                 }
                 const QRectF box(page.left() + (at % columns) * width,
                                  page.top() + (at / columns) * height, width, height);

@@ -6,6 +6,7 @@
 #include <QRectF>
 
 #include "rooms/RoomDocuments.h"
+#include "text/Encoding.h"
 
 class QPainter;
 
@@ -13,6 +14,10 @@ namespace exambell {
 
 class QtRoomOutput : public RoomOutput {
   public:
+    // pass runs between two pages: seventy rooms take a second or two to lay out, and the
+    // window's clock must keep ticking meanwhile.
+    explicit QtRoomOutput(EventPass pass = {}) : pass_(std::move(pass)) {}
+
     bool writeRoomsPdf(const ArrangementDocument& document, const Text& path) override;
     bool writeLabelsPdf(const ArrangementDocument& document, const Text& path, int columns,
                         int rows) override;
@@ -30,6 +35,9 @@ class QtRoomOutput : public RoomOutput {
                            const CandidateLine& candidate);
     // Sign-in rows that fit one portrait page.
     static constexpr int kSignInRowsPerPage = 30;
+
+  private:
+    EventPass pass_;
 };
 
 }  // namespace exambell

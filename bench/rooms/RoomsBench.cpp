@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <filesystem>
 
+#include "rooms/GradeRoster.h"
 #include "rooms/RoomDocuments.h"
 #include "rooms/RoomPlan.h"
 #include "seating/ChartDocument.h"
@@ -118,6 +119,22 @@ void deskLabelsOf2000(benchmark::State& state) {
     std::filesystem::remove(file);
 }
 BENCHMARK(deskLabelsOf2000)->Unit(benchmark::kMillisecond);
+
+// Reading the grade's rosters back from config.ini, as opening the window and every draw do.
+void rosterOf2000Read(benchmark::State& state) {
+    const std::filesystem::path folder = benchFile("exambell-roster-bench");
+    std::filesystem::create_directories(folder);
+    const Text config = pathText(folder / "config.ini");
+    const GradeRoster roster(config);
+    for (const GradeClass& one : grade().classes) {
+        roster.save(one);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(roster.classes());
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(rosterOf2000Read)->Unit(benchmark::kMillisecond);
 
 void workbookOf2000(benchmark::State& state) {
     const ArrangementDocument document = gradeDocument();

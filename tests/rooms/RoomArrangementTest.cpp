@@ -81,9 +81,9 @@ class RoomArrangementTest : public ::testing::Test {
 TEST_F(RoomArrangementTest, ImportRefusesWhatCannotBeStoredAndAsksBeforeReplacing) {
     view.typed.className = g("一班");
     view.typed.roster = g("张三,李四");
-    view.typed.lostCharacter = U'\u4DAE';
+    view.typed.importLost = U'\u4DAE';
     operations.importClass();
-    view.typed.lostCharacter.reset();
+    view.typed.importLost.reset();
     view.typed.roster = g("张三,欧阳司马诸葛亮");  // 18 bytes
     operations.importClass();
     EXPECT_EQ(dialogs.texts().size(), 2u);

@@ -166,6 +166,12 @@ TEST_F(RoomsApp, AGradeIsArrangedPrintedAndSavedAndComesBackTheSame) {
     EXPECT_EQ(window.summary->rowCount(), 5);
     EXPECT_EQ(gbkToUtf8(window.summary->cell(1, 4)), "2026010101");
     EXPECT_TRUE(window.pdfButton->widget()->isEnabled());
+    if (const char* keep = std::getenv("EXAMBELL_KEEP_PDF")) {
+        window.grab().save(QString::fromStdString(
+            (std::filesystem::path(keep) / "arrangement-window.png").string()));
+        app->seatingWindow()->grab().save(
+            QString::fromStdString((std::filesystem::path(keep) / "seating-window.png").string()));
+    }
     const ArrangementDocument document = operations(window).document();
     ASSERT_EQ(document.rooms.size(), 4u);
 
