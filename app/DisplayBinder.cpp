@@ -68,7 +68,7 @@ DisplayBinder::DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Ho
       configPath_(std::move(configPath)),
       hooks_(std::move(hooks)),
       server_(std::make_unique<DisplayServer>()),
-      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_)),
+      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_, hooks_.prepareConfig)),
       ticker_(clock, [this] { tick(); }) {
     QObject::connect(main_.displayButton, &Button::clicked, main_.displayButton,
                      [this] { openSetupWindow(); });

@@ -295,6 +295,8 @@ TEST_F(RoomStatus, GroupsAreCheckedKeptAndOfferedForTheRooms) {
     EXPECT_EQ(gbkToUtf8(w.messageLabel->caption()), "");
     ASSERT_EQ(w.groupChoice->count(), 3);
     EXPECT_NE(configUtf8().find("groups=延时30%、延时20分钟"), std::string::npos);
+    // A config.ini made by this write starts with the program's settings, as a save writes them.
+    EXPECT_NE(configUtf8().find("[music_1]"), std::string::npos);
     // Assigning needs a room chosen.
     w.assignButton->button()->click();
     EXPECT_NE(gbkToUtf8(w.messageLabel->caption()).find("请先"), std::string::npos);
