@@ -128,6 +128,9 @@ void DisplayBinder::tick() {
     }
     rooms_->tick(now, run ? runExams : currentExams(), switches, run,
                  server_->running() ? server_.get() : nullptr);
+    if (display_) {
+        display_->showRooms(rooms_->summary());
+    }
 }
 
 void DisplayBinder::openSetupWindow() {

@@ -73,6 +73,7 @@ DisplayWindow::DisplayWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     count->addStretch(1);
     layout->addLayout(count);
     layout->addStretch(1);
+    roomsLabel = add(layout, "考场概况行");
     resize(1024, 768);
     applyColours();
 }
@@ -108,6 +109,10 @@ void DisplayWindow::showState(const DisplayState& state) {
     }
 }
 
+void DisplayWindow::showRooms(const Text& summary) {
+    roomsLabel->setCaption(summary);
+}
+
 void DisplayWindow::applyColours() {
     QPalette p = palette();
     p.setColor(QPalette::Window, lastStretch_ ? kStretchBackground : kBackground);
@@ -115,7 +120,7 @@ void DisplayWindow::applyColours() {
     for (TransparentLabel* label : {timeLabel, subjectLabel}) {
         setColour(label, kText);
     }
-    for (TransparentLabel* label : {dateLabel, timesLabel}) {
+    for (TransparentLabel* label : {dateLabel, timesLabel, roomsLabel}) {
         setColour(label, kDim);
     }
     for (TransparentLabel* label : {phaseLabel, remainingLabel}) {
@@ -139,6 +144,7 @@ void DisplayWindow::resizeEvent(QResizeEvent* event) {
     setPixelSize(remainingLabel, static_cast<int>(h * kCountShare), true);
     setPixelSize(dateLabel, static_cast<int>(h * kLineShare), false);
     setPixelSize(timesLabel, static_cast<int>(h * kLineShare), false);
+    setPixelSize(roomsLabel, static_cast<int>(h * kLineShare / 2), false);
     QWidget::resizeEvent(event);
 }
 

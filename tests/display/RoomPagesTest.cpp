@@ -28,6 +28,7 @@
 #include "tests/support/AppFixture.h"
 #include "text/Encoding.h"
 #include "ui/DisplaySetupWindow.h"
+#include "ui/DisplayWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/RoomStatusWindow.h"
@@ -281,6 +282,18 @@ TEST_F(RoomStatus, ARoomSilentForTenSecondsTurnsRedOnlyDuringARunAndIsNoticedOnc
     EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Alert);
     clock.advance(30000);
     EXPECT_EQ(main().missNotice->noticeCount(), 2);
+    // The full-screen clock says it in one line.
+    app->displayBinder().setupWindow()->openButton->button()->click();
+    ASSERT_NE(app->displayBinder().displayWindow(), nullptr);
+    EXPECT_EQ(gbkToUtf8(app->displayBinder().displayWindow()->roomsLabel->caption()),
+              "在线 0 个考场，失去联系 1 个");
+    const QString shot = qEnvironmentVariable("EXAMBELL_ROOM_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+        }
+        app->displayBinder().displayWindow()->grab().save(shot + u"-clock.png"_qs);
+    }
 }
 
 TEST_F(RoomStatus, GroupsAreCheckedKeptAndOfferedForTheRooms) {
