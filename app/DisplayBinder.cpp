@@ -95,7 +95,7 @@ DisplayBinder::DisplayBinder(MainWindow& main, Clock& clock, Text configPath, Ho
       configPath_(std::move(configPath)),
       hooks_(std::move(hooks)),
       server_(std::make_unique<DisplayServer>()),
-      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_)),
+      rooms_(std::make_unique<RoomStatusBinder>(main, configPath_, hooks_.prepareConfig)),
       ticker_(clock, [this] { tick(); }) {
     QObject::connect(main_.displayButton, &Button::clicked, main_.displayButton,
                      [this] { openSetupWindow(); });
@@ -161,6 +161,9 @@ void DisplayBinder::tick() {
     }
     rooms_->tick(now, run ? runExams : currentExams(), switches, run,
                  server_->running() ? server_.get() : nullptr);
+    if (display_) {
+        display_->showRooms(rooms_->summary());
+    }
 }
 
 void DisplayBinder::openSetupWindow() {

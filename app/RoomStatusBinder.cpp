@@ -85,8 +85,9 @@ void setRows(ReportList& list, int count) {
 
 }  // namespace
 
-RoomStatusBinder::RoomStatusBinder(MainWindow& main, Text configPath)
-    : main_(main), configPath_(std::move(configPath)) {}
+RoomStatusBinder::RoomStatusBinder(MainWindow& main, Text configPath,
+                                   std::function<void()> prepareConfig)
+    : main_(main), configPath_(std::move(configPath)), prepareConfig_(std::move(prepareConfig)) {}
 
 RoomStatusBinder::~RoomStatusBinder() {
     delete window_.data();
@@ -115,6 +116,9 @@ bool RoomStatusBinder::setGroups(const Text& list) {
             return std::none_of(groups_.begin(), groups_.end(),
                                 [&](const ExtraTimeGroup& g) { return g.name == r.second; });
         });
+        if (prepareConfig_) {
+            prepareConfig_();
+        }
         if (!ProfileStore::write(configPath_, kSection, kGroupsKey, extraTimeGroupsText(groups_))) {
             message = notRememberedText();
             ok = false;

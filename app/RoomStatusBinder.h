@@ -25,7 +25,9 @@ class RoomStatusWindow;
 
 class RoomStatusBinder {
   public:
-    RoomStatusBinder(MainWindow& main, Text configPath);
+    // prepareConfig is called before a write when config.ini does not exist yet (see
+    // DisplayBinder::Hooks).
+    RoomStatusBinder(MainWindow& main, Text configPath, std::function<void()> prepareConfig);
     ~RoomStatusBinder();
     RoomStatusBinder(const RoomStatusBinder&) = delete;
     RoomStatusBinder& operator=(const RoomStatusBinder&) = delete;
@@ -63,6 +65,7 @@ class RoomStatusBinder {
 
     MainWindow& main_;
     Text configPath_;
+    std::function<void()> prepareConfig_;
     std::vector<ExtraTimeGroup> groups_;
     std::map<Text, Text> roomGroups_;  // room -> group name
     std::vector<RoomEntry> rooms_;

@@ -126,6 +126,9 @@ std::int64_t extraMinutes(const ExtraTimeGroup& group, std::int64_t durationMinu
     if (durationMinutes <= 0) {
         return 0;
     }
+    // No exam lasts beyond a day (the clock clamps it so): a duration typed as any number stays
+    // far from overflow here.
+    durationMinutes = std::min<std::int64_t>(durationMinutes, 24 * 60);
     if (group.kind == ExtraTimeGroup::Kind::Minutes) {
         return group.amount;
     }
@@ -135,7 +138,8 @@ std::int64_t extraMinutes(const ExtraTimeGroup& group, std::int64_t durationMinu
 std::vector<DisplayExam> withExtraTime(std::vector<DisplayExam> exams,
                                        const ExtraTimeGroup& group) {
     for (DisplayExam& e : exams) {
-        e.duration += extraMinutes(group, e.duration);
+        const std::int64_t duration = std::clamp<std::int64_t>(e.duration, 0, 24 * 60);
+        e.duration = duration + extraMinutes(group, duration);
     }
     return exams;
 }

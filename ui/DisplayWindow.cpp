@@ -117,6 +117,7 @@ DisplayWindow::DisplayWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     count->addStretch(1);
     layout->addLayout(count);
     layout->addStretch(1);
+    roomsLabel = add(layout, "考场概况行");
     resize(1024, 768);
     applyColours();
 }
@@ -169,6 +170,11 @@ void DisplayWindow::fitFonts() {
                                     true, room, kCountSpacing);
     setPixelSize(phaseLabel, count, true);
     setPixelSize(remainingLabel, count, true);
+    fit(roomsLabel, kLineShare / 2, false);
+}
+
+void DisplayWindow::showRooms(const Text& summary) {
+    roomsLabel->setCaption(summary);
 }
 
 void DisplayWindow::applyColours() {
@@ -178,7 +184,7 @@ void DisplayWindow::applyColours() {
     for (TransparentLabel* label : {timeLabel, subjectLabel}) {
         setColour(label, kText);
     }
-    for (TransparentLabel* label : {dateLabel, timesLabel}) {
+    for (TransparentLabel* label : {dateLabel, timesLabel, roomsLabel}) {
         setColour(label, kDim);
     }
     for (TransparentLabel* label : {phaseLabel, remainingLabel}) {

@@ -32,6 +32,9 @@ class DisplayWindow : public QWidget {
     TransparentLabel* timesLabel = nullptr;      // 起止时间标签: "开考 09:00  结束 11:00"
     TransparentLabel* phaseLabel = nullptr;      // 阶段标签: 距开考 / 考试中 / 已结束
     TransparentLabel* remainingLabel = nullptr;  // 剩余时间标签: HH:MM:SS
+    // 考场概况行: the room pages in one line ("在线 3 个考场，失去联系 1 个"), or nothing.
+    TransparentLabel* roomsLabel = nullptr;
+    void showRooms(const Text& summary);
 
   Q_SIGNALS:
     void closed();

@@ -3,6 +3,8 @@
 // before it stay the school's.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "display/ExtraTime.h"
 #include "tests/support/FakeClock.h"
 #include "text/Encoding.h"
@@ -63,6 +65,12 @@ TEST(ExtraTimeGroups, AShareIsRoundedUpToTheMinute) {
     EXPECT_EQ(extraMinutes(group("延时30%"), 1), 1);
     EXPECT_EQ(extraMinutes(group("延时20分钟"), 90), 20);
     EXPECT_EQ(extraMinutes(group("延时20分钟"), 0), 0);
+    // Any number typed as a duration: no overflow, at most a day's share.
+    EXPECT_EQ(extraMinutes(group("延时200%"), std::numeric_limits<std::int64_t>::max()), 2880);
+    EXPECT_EQ(withExtraTime({exam("数学", "09:00", 0)}, group("延时50%"))[0].duration, 0);
+    DisplayExam huge = exam("数学", "09:00", 0);
+    huge.duration = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(withExtraTime({huge}, group("延时20分钟"))[0].duration, 24 * 60 + 20);
 }
 
 TEST(ExtraTimeGroups, EachKindHasItsOwnEndAndLastStretch) {

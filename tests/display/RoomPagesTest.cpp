@@ -28,6 +28,7 @@
 #include "tests/support/AppFixture.h"
 #include "text/Encoding.h"
 #include "ui/DisplaySetupWindow.h"
+#include "ui/DisplayWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/QtText.h"
 #include "ui/RoomStatusWindow.h"
@@ -281,6 +282,18 @@ TEST_F(RoomStatus, ARoomSilentForTenSecondsTurnsRedOnlyDuringARunAndIsNoticedOnc
     EXPECT_EQ(w.roomList->rowTone(0), ReportList::Tone::Alert);
     clock.advance(30000);
     EXPECT_EQ(main().missNotice->noticeCount(), 2);
+    // The full-screen clock says it in one line.
+    app->displayBinder().setupWindow()->openButton->button()->click();
+    ASSERT_NE(app->displayBinder().displayWindow(), nullptr);
+    EXPECT_EQ(gbkToUtf8(app->displayBinder().displayWindow()->roomsLabel->caption()),
+              "在线 0 个考场，失去联系 1 个");
+    const QString shot = qEnvironmentVariable("EXAMBELL_ROOM_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+        }
+        app->displayBinder().displayWindow()->grab().save(shot + u"-clock.png"_qs);
+    }
 }
 
 TEST_F(RoomStatus, GroupsAreCheckedKeptAndOfferedForTheRooms) {
@@ -295,6 +308,8 @@ TEST_F(RoomStatus, GroupsAreCheckedKeptAndOfferedForTheRooms) {
     EXPECT_EQ(gbkToUtf8(w.messageLabel->caption()), "");
     ASSERT_EQ(w.groupChoice->count(), 3);
     EXPECT_NE(configUtf8().find("groups=延时30%、延时20分钟"), std::string::npos);
+    // A config.ini made by this write starts with the program's settings, as a save writes them.
+    EXPECT_NE(configUtf8().find("[music_1]"), std::string::npos);
     // Assigning needs a room chosen.
     w.assignButton->button()->click();
     EXPECT_NE(gbkToUtf8(w.messageLabel->caption()).find("请先"), std::string::npos);
