@@ -85,13 +85,22 @@ Text twoOrMore(int number, int digits) {
 }  // namespace
 
 RoomArrangement::RoomArrangement(ArrangementView& view, Dialogs& dialogs, const Clock& clock,
-                                 RoomOutput& output, Text configFile)
+                                 RoomOutput& output, Text configFile,
+                                 std::function<void()> beforeFirstSave)
     : view_(view),
       dialogs_(dialogs),
       clock_(clock),
       output_(output),
       configFile_(std::move(configFile)),
+      beforeFirstSave_(std::move(beforeFirstSave)),
       roster_(configFile_) {}
+
+void RoomArrangement::beforeSave() {
+    // A config.ini started by this window would lack the exam and cue settings.
+    if (beforeFirstSave_ && !fileExists(configFile_)) {
+        beforeFirstSave_();
+    }
+}
 
 void RoomArrangement::tell(const Text& text, MessageIcon icon) {
     dialogs_.message(text, MessageButtons::Ok, icon, view_.owner());
@@ -173,6 +182,7 @@ void RoomArrangement::importClass() {
                          MessageIcon::None, view_.owner()) != kYes) {
         return;
     }
+    beforeSave();
     if (!roster_.save(grade)) {
         tell(kSaveFailed, MessageIcon::Error);
         return;
@@ -356,6 +366,7 @@ bool RoomArrangement::arrangeWith(std::uint64_t seed, bool quiet) {
     settings.format = request_.format;
     settings.exam = request_.exam;
     settings.rooms = lines;
+    beforeSave();
     if (!settings.save(configFile_)) {
         tell(kNotKept, MessageIcon::Error);
     }

@@ -3,6 +3,7 @@
 // its outputs. The arrangement last drawn is kept with the request it was drawn from, so that
 // the outputs show exactly what the window shows even when the rosters change afterwards.
 
+#include <functional>
 #include <optional>
 
 #include "platform/Clock.h"
@@ -16,8 +17,10 @@ namespace exambell {
 
 class RoomArrangement {
   public:
+    // beforeFirstSave: see ClassRoster; runs before anything is saved into a config.ini that
+    // does not exist yet. It may be empty.
     RoomArrangement(ArrangementView& view, Dialogs& dialogs, const Clock& clock, RoomOutput& output,
-                    Text configFile);
+                    Text configFile, std::function<void()> beforeFirstSave = {});
 
     // When the window opens: the stored settings into the fields, the class list, and the
     // stored arrangement drawn again from its code.
@@ -49,6 +52,7 @@ class RoomArrangement {
     bool arrangeWith(std::uint64_t seed, bool quiet);
     void refreshClasses();
     void tell(const Text& text, MessageIcon icon = MessageIcon::None);
+    void beforeSave();
     std::optional<Text> savePath(const Text& filter, const Text& extension, const Text& what);
 
     ArrangementView& view_;
@@ -56,6 +60,7 @@ class RoomArrangement {
     const Clock& clock_;
     RoomOutput& output_;
     Text configFile_;
+    std::function<void()> beforeFirstSave_;
     GradeRoster roster_;
     ArrangementRequest request_;
     std::optional<Arrangement> arrangement_;

@@ -7,12 +7,14 @@
 namespace exambell {
 
 ArrangementWindowBinder::ArrangementWindowBinder(ArrangementWindow& window, Dialogs& dialogs,
-                                                 const Clock& clock, Text configFile)
+                                                 const Clock& clock, Text configFile,
+                                                 std::function<void()> beforeFirstSave)
     : QObject(&window),
       // Timers (the one-second tick) run between the pages; clicks wait until the file is done.
       output_([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }),
       view_(window),
-      operations_(view_, dialogs, clock, output_, std::move(configFile)) {
+      operations_(view_, dialogs, clock, output_, std::move(configFile),
+                  std::move(beforeFirstSave)) {
     RoomArrangement& o = operations_;
     connect(window.importButton, &Button::clicked, this, [&o] { o.importClass(); });
     connect(window.classList, &ComboBox::itemChosen, this, [&o] { o.chooseClass(); });

@@ -15,8 +15,9 @@ class ArrangementWindow;
 
 class ArrangementWindowBinder : public QObject {
   public:
+    // beforeFirstSave: see ClassRoster.
     ArrangementWindowBinder(ArrangementWindow& window, Dialogs& dialogs, const Clock& clock,
-                            Text configFile);
+                            Text configFile, std::function<void()> beforeFirstSave);
 
     RoomArrangement& operations() { return operations_; }
 

@@ -13,10 +13,11 @@ SeatingWindowBinder::SeatingWindowBinder(SeatingWindow& window, Dialogs& dialogs
     : QObject(&window),
       view_(window),
       operations_(view_, dialogs, spreadsheet, clock, output ? *output : ownOutput_, configFile,
-                  std::move(beforeFirstSave)),
+                  beforeFirstSave),
       dialogs_(dialogs),
       clock_(clock),
-      configFile_(std::move(configFile)) {
+      configFile_(std::move(configFile)),
+      beforeFirstSave_(std::move(beforeFirstSave)) {
     ClassRoster& roster = operations_.roster();
     SeatingChart& chart = operations_.chart();
     SeatingExport& exporter = operations_.exporter();
@@ -50,7 +51,7 @@ void SeatingWindowBinder::openArrangement(SeatingWindow& window) {
         arrangement_ = new ArrangementWindow(&window);
         arrangement_->setAttribute(Qt::WA_DeleteOnClose);
         // The binder belongs to the window and goes with it.
-        new ArrangementWindowBinder(*arrangement_, dialogs_, clock_, configFile_);
+        new ArrangementWindowBinder(*arrangement_, dialogs_, clock_, configFile_, beforeFirstSave_);
     }
     arrangement_->show();
     arrangement_->raise();

@@ -38,6 +38,7 @@ class SeatingWindowBinder : public QObject {
     Dialogs& dialogs_;
     const Clock& clock_;
     Text configFile_;
+    std::function<void()> beforeFirstSave_;
     QPointer<ArrangementWindow> arrangement_;
 };
 

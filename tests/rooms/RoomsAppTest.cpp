@@ -125,6 +125,7 @@ class RoomsApp : public test::AppFixture {
 };
 
 TEST_F(RoomsApp, AGradeIsArrangedPrintedAndSavedAndComesBackTheSame) {
+    makeDefaultRecordings();
     start();
     ArrangementWindow& window = openArrangement();
     const std::vector<std::string> surnames = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄"};
@@ -292,6 +293,8 @@ TEST_F(RoomsApp, AGradeIsArrangedPrintedAndSavedAndComesBackTheSame) {
     EXPECT_TRUE(again.pdfButton->widget()->isEnabled());
     const std::string config = configUtf8();
     EXPECT_NE(config.find("[grade_class_3]"), std::string::npos);
+    // The file this window started holds the cue settings too.
+    EXPECT_NE(config.find("[music_1]"), std::string::npos);
     EXPECT_NE(config.find("[room_arrangement]"), std::string::npos);
 }
 

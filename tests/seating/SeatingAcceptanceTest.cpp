@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "tests/support/AppFixture.h"
 #include "tests/support/TempFolder.h"
