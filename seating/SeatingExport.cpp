@@ -76,13 +76,16 @@ SeatingExport::SeatingExport(SeatingView& view, Spreadsheet& spreadsheet, const 
       dialogs_(dialogs),
       output_(output) {}
 
-const DrawnChart* SeatingExport::wholeChart() {
+std::optional<DrawnChart> SeatingExport::wholeChart() {
     const std::optional<DrawnChart>& drawn = chart_.drawn();
-    if (!drawn || !drawn->isWholeIn(view_.table())) {
+    const SeatTable grid = view_.table();
+    if (!drawn || !drawn->isWholeIn(grid)) {
         tell(kDrawAgain);
-        return nullptr;
+        return std::nullopt;
     }
-    return &*drawn;
+    DrawnChart shown = *drawn;
+    shown.table = drawn->shownIn(grid);
+    return shown;
 }
 
 void SeatingExport::tell(const Text& text) {
@@ -90,7 +93,7 @@ void SeatingExport::tell(const Text& text) {
 }
 
 void SeatingExport::exportPdf() {
-    const DrawnChart* drawn = wholeChart();
+    const std::optional<DrawnChart> drawn = wholeChart();
     if (!drawn) {
         return;
     }
@@ -107,7 +110,7 @@ void SeatingExport::exportPdf() {
 }
 
 void SeatingExport::printChart() {
-    const DrawnChart* drawn = wholeChart();
+    const std::optional<DrawnChart> drawn = wholeChart();
     if (!drawn) {
         return;
     }
@@ -118,7 +121,7 @@ void SeatingExport::printChart() {
 }
 
 void SeatingExport::saveWorkbook() {
-    const DrawnChart* drawn = wholeChart();
+    const std::optional<DrawnChart> drawn = wholeChart();
     if (!drawn) {
         return;
     }
@@ -136,7 +139,7 @@ void SeatingExport::saveWorkbook() {
 }
 
 void SeatingExport::exportToSpreadsheet() {
-    const DrawnChart* drawn = wholeChart();
+    const std::optional<DrawnChart> drawn = wholeChart();
     if (!drawn) {
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Copying the seat grid into a new workbook of the spreadsheet application.
 
+#include <optional>
 #include <string_view>
 
 #include "platform/Clock.h"
@@ -57,8 +58,9 @@ class SeatingExport {
     static Outcome copyGrid(Spreadsheet& spreadsheet, const Text& caption, const GridCells& grid);
 
   private:
-    // The last draw when the grid still shows it whole; otherwise nothing, after a message.
-    const DrawnChart* wholeChart();
+    // The last draw with the grid's texts (the operator's edits kept) when the grid still shows
+    // it whole; otherwise nothing, after a message.
+    std::optional<DrawnChart> wholeChart();
     void tell(const Text& text);
 
     SeatingView& view_;

@@ -147,6 +147,21 @@ TEST_F(SeatingFindingsTest, ExportsRefuseAGridCutAfterTheDraw) {
     EXPECT_EQ(output.printed[0].code, view.chart.shownCode);
     EXPECT_TRUE(dialogs.texts().empty());
 
+    // An edited seat is printed as edited.
+    view.grid.setCell(2, 1, g("换座"));
+    operations.exporter().printChart();
+    EXPECT_EQ(output.printed.back().table.cell(1, 1), g("换座"));
+
+    // A column dropped and brought back comes back empty: still not whole.
+    view.chart.columns = "5";
+    operations.chart().resizeColumns();
+    view.chart.columns = "6";
+    operations.chart().resizeColumns();
+    operations.exporter().printChart();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{kDrawAgain});
+    dialogs.clear();
+    operations.chart().generate();
+
     // Emptied by typing a 0: nothing to export until the next draw.
     view.chart.rows = "0";
     operations.chart().resizeRows();
