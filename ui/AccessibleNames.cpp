@@ -78,7 +78,7 @@ void nameControls(MainWindow& w) {
     w.picture->setAccessibleName(words("打赏作者的图片"));
     w.missNotice->setAccessibleName(words("未能播放的提醒"));
     nameComboBox(w.shiftExam, words("要平移的考试"));
-    nameCounter(w.shiftMinutes, words("平移的分钟数"));
+    w.shiftMinutes->setAccessibleName(words("平移的分钟数"));
 }
 
 void nameControls(SeatingWindow& w) {

@@ -7,7 +7,7 @@
 namespace exambell {
 
 SpinBox::SpinBox(QWidget* parent, const Text& designName, int minimum, int maximum, int initial)
-    : Control(new QSpinBox(parent), designName, true) {
+    : Control(new QSpinBox(parent), designName) {
     QSpinBox* box = spinBox();
     box->setRange(minimum, maximum);
     box->setValue(initial);
