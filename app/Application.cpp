@@ -5,6 +5,7 @@
 #include "app/DisplayBinder.h"
 #include "app/ImportWindowBinder.h"
 #include "app/MainWindowBinder.h"
+#include "app/PlanBinder.h"
 #include "app/RunSafeguards.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
@@ -67,7 +68,7 @@ Application::Application(const Platform& platform)
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
     run.savedFlag = [this] { return settings_->savedFlag(); };
-    run.saveSettings = [this] { settings_->saveSettings(); };
+    run.saveSettings = [this] { saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
     run.playCue = [this](int cue) { playDueCue(cue); };
     run.checkBeforeRun = [this] { return safeguards_->checkBeforeRun(); };
@@ -76,6 +77,9 @@ Application::Application(const Platform& platform)
             playsInFlight_.clear();
         }
         safeguards_->runActiveChanged(active);
+        if (plans_) {
+            plans_->runActiveChanged(active);
+        }
     };
     runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
     run_ = std::make_unique<RunController>(*form_, *form_, *platform_.clock, *platform_.dialogs,
@@ -102,10 +106,29 @@ Application::Application(const Platform& platform)
     display_ =
         std::make_unique<DisplayBinder>(*main_, *platform_.clock, settings_->configPath(),
                                         displayHooks([this] { return run_.get(); }, *settings_));
+    PlanBinder::Hooks planHooks;
+    planHooks.runState = [this] { return run_->runState(); };
+    planHooks.startRun = [this] {
+        // The run's start writes the rows it runs: no question about unsaved rows.
+        settings_->setSavedFlag(true);
+        run_->setRunState(true);
+        run_->toggleRun();
+    };
+    planHooks.problemsBeforeRun = [this] { return safeguards_->problemsBeforeRun(); };
+    planHooks.prepareConfig = [this] { settings_->saveCueSettings(); };
+    planHooks.rowsLoaded = [this] {
+        for (int n = 1; n <= kExamCount; ++n) {
+            applyExamVisibility(n);
+        }
+    };
+    plans_ = std::make_unique<PlanBinder>(*main_, *form_, *platform_.clock, *platform_.dialogs,
+                                          settings_->configPath(), platform_.programDir,
+                                          std::move(planHooks));
 }
 
 Application::~Application() {
     platform_.audio->setReportHandler({});
+    plans_.reset();
     // The exam-room clock follows the run: it goes first.
     display_.reset();
 }
@@ -167,6 +190,9 @@ void Application::startUp() {
         applyExamVisibility(n);
     }
     display_->applyConfig();
+    if (!run_->runState()) {
+        plans_->startUp();
+    }
 }
 
 void Application::applyExamVisibility(int n) {
@@ -226,7 +252,14 @@ void Application::bindSeatingWindow(SeatingWindow& window) {
 
 void Application::saveWithPause() {
     const RunHooks run{[this] { return run_->runState(); }, [this] { run_->pauseRun(); }};
-    exambell::saveWithPause(*platform_.dialogs, run, [this] { settings_->saveSettings(); });
+    exambell::saveWithPause(*platform_.dialogs, run, [this] { saveSettings(); });
+}
+
+void Application::saveSettings() {
+    settings_->saveSettings();
+    if (settings_->savedFlag()) {
+        plans_->afterSave();
+    }
 }
 
 }  // namespace exambell

@@ -24,6 +24,7 @@ class Inhibitor;
 class MainWindow;
 class MainWindowAdapter;
 class MainWindowBinder;
+class PlanBinder;
 class RunController;
 class RunProgressAdapter;
 class RunSafeguards;
@@ -60,6 +61,7 @@ class Application {
     SettingsFile& settings() { return *settings_; }
     RunController& runController() { return *run_; }
     DisplayBinder& displayBinder() { return *display_; }
+    PlanBinder& planBinder() { return *plans_; }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -76,6 +78,8 @@ class Application {
     ImportWindow* importWindow() const;
     // The save button: a save during a run asks first and pauses the run.
     void saveWithPause();
+    // The save with its messages, then the rows written back into the plan's day they came from.
+    void saveSettings();
     // A due cue of the run: played through the cue rows like its test button.
     void playDueCue(int cue);
     // What the audio output said later of a play: marks its row played or missed.
@@ -102,6 +106,7 @@ class Application {
     std::unique_ptr<VoiceDownloadButton> download_;
     std::unique_ptr<MainWindowBinder> binder_;
     std::unique_ptr<DisplayBinder> display_;  // the exam-room clock
+    std::unique_ptr<PlanBinder> plans_;       // exam plans
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
 };

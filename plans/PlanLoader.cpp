@@ -1,5 +1,6 @@
 #include "plans/PlanLoader.h"
 
+#include "settings/SettingsFile.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -88,6 +89,11 @@ void PlanLoader::load(const Text& date) {
         return;
     }
     rows_.setExams(examRowsFor(day.sittings, rows_.exams()));
+    for (std::size_t i = 0; i < day.sittings.size() && i < kExamCount; ++i) {
+        const int start = sittingStart(day.sittings[i]);
+        rows_.setExamEnd(static_cast<int>(i + 1),
+                         endTimeCaption(start / 60, start % 60, day.sittings[i].duration));
+    }
     // A cue sounds for the day when one of its sittings has it on.
     CueSettings cues = rows_.cues();
     for (std::size_t i = 0; i < cues.size(); ++i) {
