@@ -4,6 +4,7 @@
 
 #include "plans/PlanEditor.h"
 #include "plans/PlanLoader.h"
+#include "plans/TimetableImport.h"
 #include "settings/SettingsForm.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -23,6 +24,10 @@ const Text kRemovePlanQuestionEnd = utf8ToGbk("”吗？");
 const Text kUnsavedQuestion = utf8ToGbk("考试安排已修改，是否保存？");
 const Text kNewPlanName = utf8ToGbk("新考试安排");
 const Text kActiveMark = utf8ToGbk("（当前）");
+const Text kTimetableFilter = utf8ToGbk("考试时间表(*.xlsx;*.csv;*.txt)|*.xlsx;*.csv;*.txt");
+const Text kImportQuestion = utf8ToGbk("是否导入这些考试？");
+const Text kImportedBefore = utf8ToGbk("已导入 ");
+const Text kImportedAfter = utf8ToGbk(" 场考试");
 const Text kAudioFilter = utf8ToGbk("音乐文件(*.mp3;*.wav;*.mid)|*.mp3;*.wav;*.mid");
 const std::array<Text, 4> kAnchorCaptions = {
     utf8ToGbk("开考"), utf8ToGbk("结束"), utf8ToGbk("半天首场开考"), utf8ToGbk("半天其余场开考")};
@@ -140,6 +145,7 @@ class PlanWindowBinder : public QObject {
             }
         });
         connect(w_.saveButton, &Button::clicked, this, [this] { save(); });
+        connect(w_.importButton, &Button::clicked, this, [this] { importTimetable(); });
     }
 
     SittingFields fields() const {
@@ -199,6 +205,55 @@ class PlanWindowBinder : public QObject {
             planSaved_();
         }
         return saved;
+    }
+
+    // 导入时间表: the rows that pass are offered with the bad ones listed; nothing is kept
+    // until the operator accepts, and then the plans are saved.
+    void importTimetable() {
+        const std::optional<Text> path = dialogs_.openFile(kTimetableFilter, Text(), Text(), &w_);
+        if (!path) {
+            return;
+        }
+        std::array<bool, kCueCount> cues{};
+        const CueSettings rowCues = rows_.cues();
+        for (std::size_t i = 0; i < cues.size(); ++i) {
+            cues[i] = rowCues[i].enabled;
+        }
+        const ExamPlan* plan = editor_.plan();
+        const TimetableImport import = exambell::importTimetable(
+            *path, plan != nullptr ? plan->sittings : std::vector<PlanSitting>{}, cues);
+        if (!import.error.empty()) {
+            tell(import.error);
+            return;
+        }
+        const Text summary = importSummary(import);
+        if (import.sittings.empty()) {
+            tell(summary);
+            return;
+        }
+        if (dialogs_.message(summary + "\r\n" + kImportQuestion, MessageButtons::YesNo,
+                             MessageIcon::None, &w_) != kYes) {
+            return;
+        }
+        if (plan == nullptr) {
+            // A first plan takes the file's name.
+            Text name = fileNamePart(*path);
+            const std::size_t dot = name.rfind('.');
+            editor_.newPlan(dot == Text::npos || dot == 0 ? name : name.substr(0, dot));
+        }
+        if (Text problem = editor_.addSittings(import.sittings); !problem.empty()) {
+            tell(problem);
+            return;
+        }
+        prepare();
+        const bool saved = editor_.save();
+        refresh();
+        tell(saved ? kImportedBefore + toText(static_cast<std::int64_t>(import.sittings.size())) +
+                         kImportedAfter
+                   : kSaveFailedMessage);
+        if (saved) {
+            planSaved_();
+        }
     }
 
     void removePlan() {

@@ -162,5 +162,32 @@ TEST_F(PlanWindowScenario, ClosingWithUnsavedEditsAsksAndKeepsThemOnNo) {
     EXPECT_EQ(PlanStore(joinPath(folder.text(), "config.ini")).planCount(), 0);
 }
 
+TEST_F(PlanWindowScenario, ATimetableImportedListsTheBadRowsAndKeepsTheGoodOnesOnlyWhenAccepted) {
+    clock.set(2026, 1, 12, 7, 0, 0);
+    start();
+    PlanWindow& w = open();
+    const Text bad = Text(EXAMBELL_TEST_DATA) + "/timetable-bad.xlsx";
+    dialogs.choose(bad);
+    dialogs.answer(kNo);
+    click("导入时间表按钮");
+    ASSERT_EQ(dialogs.texts().size(), 1U);
+    EXPECT_EQ(dialogs.texts()[0].rfind("可以导入 2 场考试。\r\n以下 7 行有问题，不会导入：\r\n"
+                                       "第4行：时间格式错误：25:00",
+                                       0),
+              0U);
+    EXPECT_EQ(w.sittingList->rowCount(), 0);
+    EXPECT_EQ(PlanStore(joinPath(folder.text(), "config.ini")).planCount(), 0);
+
+    dialogs.clear();
+    dialogs.choose(Text(EXAMBELL_TEST_DATA) + "/timetable-clean.xlsx");
+    dialogs.answer(kYes);
+    click("导入时间表按钮");
+    EXPECT_EQ(dialogs.texts().back(), "已导入 7 场考试");
+    EXPECT_EQ(w.sittingList->rowCount(), 7);
+    EXPECT_EQ(u(w.planBox->itemText(0)), "timetable-clean");
+    const PlanStore store(joinPath(folder.text(), "config.ini"));
+    EXPECT_EQ(store.load(1).sittings.size(), 7U);
+}
+
 }  // namespace
 }  // namespace exambell::test
