@@ -11,6 +11,7 @@
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
+#include "schedule/PreRunCheck.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMaintenance.h"
 #include "text/Encoding.h"
@@ -124,6 +125,8 @@ Application::Application(const Platform& platform)
     plans_ = std::make_unique<PlanBinder>(*main_, *form_, *platform_.clock, *platform_.dialogs,
                                           settings_->configPath(), platform_.programDir,
                                           std::move(planHooks));
+    run_->setExtraCues(
+        [this](int exam, const ExamSetting& setting) { return plans_->extraCues(exam, setting); });
 }
 
 Application::~Application() {
@@ -140,7 +143,7 @@ void Application::playDueCue(int cue) {
     if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
         run_->reportMissed(play, MissReason::FileMissing);
     }
-    const PlayResult result = cueAudio_->playCue(cue);
+    const PlayResult result = cue >= kFirstExtraCue ? playExtraCue(cue) : cueAudio_->playCue(cue);
     if (result.outcome == PlayOutcome::Started) {
         playsInFlight_[result.id] = play;
         return;
@@ -150,6 +153,17 @@ void Application::playDueCue(int cue) {
         // The sound waits a while for a device; a Started report then marks it played after all.
         playsInFlight_[result.id] = play;
     }
+}
+
+PlayResult Application::playExtraCue(int cue) {
+    // An exam plan's own cue: its recording, by the player its name chooses, as a cue row's.
+    const Text path = run_->examRun().extraCuePath(cue);
+    if (!fileExists(path)) {
+        run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
+    }
+    platform_.audio->stopAllAudio();
+    return cuePlayerFor(path) == CuePlayer::Compressed ? platform_.audio->playCompressedFile(path)
+                                                       : platform_.audio->playSoundFile(path);
 }
 
 void Application::takePlayReport(const PlayReport& report) {

@@ -34,6 +34,7 @@ class Spreadsheet;
 class UrlOpener;
 class VoiceDownloadButton;
 struct PlayReport;
+struct PlayResult;
 
 // What the program needs from its platform, wired here and nowhere else. Every seam must be
 // set and outlive the Application.
@@ -82,6 +83,8 @@ class Application {
     void saveSettings();
     // A due cue of the run: played through the cue rows like its test button.
     void playDueCue(int cue);
+    // A due extra cue of the run (an exam plan's own).
+    PlayResult playExtraCue(int cue);
     // What the audio output said later of a play: marks its row played or missed.
     void takePlayReport(const PlayReport& report);
 

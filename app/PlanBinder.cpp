@@ -5,6 +5,7 @@
 #include "plans/PlanEditor.h"
 #include "plans/PlanLoader.h"
 #include "plans/TimetableImport.h"
+#include "runner/CueSchedule.h"
 #include "settings/SettingsForm.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -402,6 +403,40 @@ void PlanBinder::autoStart() {
     if (hooks_.startRun) {
         hooks_.startRun();
     }
+}
+
+std::vector<ExtraCue> PlanBinder::extraCues(int exam, const ExamSetting& setting) const {
+    std::vector<ExtraCue> out;
+    if (loader_->loadedPlan() == 0 || exam < 1 || exam > kExamCount) {
+        return out;
+    }
+    const PlanStore store(configPath_);
+    ExamPlan plan;
+    plan.cues = store.cues(loader_->loadedPlan());
+    if (plan.cues.empty()) {
+        return out;
+    }
+    const auto asSitting = [this](const ExamSetting& row) {
+        PlanSitting s;
+        s.date = loader_->loadedDate();
+        s.subject = row.subject;
+        s.start = clockText(static_cast<int>(startMinutes(row.start)));
+        s.duration = static_cast<int>(toInteger(row.duration));
+        return s;
+    };
+    std::vector<PlanSitting> day;
+    const ExamSettings rows = rows_.exams();
+    for (int n = 1; n <= kExamCount; ++n) {
+        const ExamSetting& row = n == exam ? setting : rows[static_cast<std::size_t>(n - 1)];
+        if (row.enabled || n == exam) {
+            day.push_back(asSitting(row));
+        }
+    }
+    const PlanSitting sitting = asSitting(setting);
+    for (const SittingCue& cue : planCuesFor(plan, sitting, day)) {
+        out.push_back(ExtraCue{cue.name, cue.path, cue.minute - sittingStart(sitting)});
+    }
+    return out;
 }
 
 void PlanBinder::openPlanWindow() {

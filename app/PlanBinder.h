@@ -11,6 +11,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "runner/ExamRun.h"
 #include "schedule/PreRunCheck.h"
 #include "text/Text.h"
 
@@ -52,6 +53,10 @@ class PlanBinder {
     void runActiveChanged(bool active);
 
     PlanLoader& loader() { return *loader_; }
+    // The plan's own cues of exam N as its row now stands, counted from its start: only while
+    // the rows hold a day of the plan (the one loaded), the half-days found among the enabled
+    // rows.
+    std::vector<ExtraCue> extraCues(int exam, const ExamSetting& setting) const;
     // 考试安排按钮: the plan window, not modal, one at a time.
     void openPlanWindow();
     PlanWindow* planWindow() const;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "plans/PlanStore.h"
+#include "runner/RunController.h"
 #include "tests/plans/PlanTestSupport.h"
 #include "tests/support/AppFixture.h"
 #include "text/Paths.h"
@@ -17,7 +18,7 @@ namespace {
 class PlanApp : public AppFixture {
   protected:
     // config.ini as a save leaves it (the cues' recordings and switches), then the plan.
-    void writePlan(bool autoStart, const std::string& exams = "") {
+    void writePlan(bool autoStart, const std::string& exams = "", bool planCues = false) {
         std::string config = exams;
         const char* files[] = {"01开考前15分钟.mp3", "02开考前8分钟.mp3",  "03开考前5分钟.mp3",
                                "04开考.mp3",         "05结束前15分钟.mp3", "06结束.mp3",
@@ -30,6 +31,14 @@ class PlanApp : public AppFixture {
         PlanStore store(joinPath(folder.text(), "config.ini"));
         ExamPlan plan = threeDayPlan();
         plan.autoStart = autoStart;
+        if (planCues) {
+            // The shipped recordings of other cues stand in for the plan's own.
+            const Text voice = joinPath(folder.text(), g("语音文件库"));
+            plan.cues = defaultPlanCues(voice);
+            plan.cues[0].path = joinPath(voice, g("01开考前15分钟.mp3"));
+            plan.cues[1].path = joinPath(voice, g("02开考前8分钟.mp3"));
+            plan.cues[2].path = joinPath(voice, g("03开考前5分钟.mp3"));
+        }
         ASSERT_TRUE(store.save(1, plan));
         ASSERT_TRUE(store.setActive(1));
     }
@@ -101,6 +110,47 @@ TEST_F(PlanApp, AutoStartWithAMissingRecordingShowsTheProblemAndStartsNothing) {
     EXPECT_NE(dialogs.texts()[0].find("04开考.mp3"), std::string::npos);
     EXPECT_EQ(dialogs.texts()[0].find("仍"), std::string::npos);
     EXPECT_NE(u(w.planNotice->caption()).find("到点自动开始未执行"), std::string::npos);
+}
+
+std::vector<std::string> reminders(MainWindow& w) {
+    std::vector<std::string> out;
+    for (int r = 0; r < w.reminderList->rowCount(); ++r) {
+        out.push_back(u(w.reminderList->cell(r, 1)) + " " + u(w.reminderList->cell(r, 2)) + " " +
+                      u(w.reminderList->cell(r, 3)));
+    }
+    return out;
+}
+
+TEST_F(PlanApp, ThePlansOwnCuesJoinTheRunAndMoveWithALateStart) {
+    writePlan(true, "", true);
+    clock.set(2026, 1, 13, 7, 0, 0);
+    start();
+    MainWindow& w = main();
+    ASSERT_TRUE(w.runButton->checked());
+    EXPECT_EQ(reminders(w),
+              (std::vector<std::string>{
+                  "英语 07:30:00 进场", "英语 08:00:00 开考", "英语 08:15:00 禁止入场",
+                  "英语 09:30:00 可以交卷", "英语 09:45:00 结束前15分钟", "英语 10:00:00 结束",
+                  "化学 14:00:00 进场", "化学 14:30:00 开考", "化学 14:45:00 禁止入场",
+                  "化学 15:30:00 可以交卷", "化学 15:45:00 结束前15分钟", "化学 16:00:00 结束"}));
+    EXPECT_EQ(u(w.reminderList->cell(0, 4)), "01开考前15分钟.mp3");
+
+    clock.advance(30 * 60 * 1000 + 500);  // 07:30:00.5
+    ASSERT_EQ(audio.plays().size(), 1U);
+    EXPECT_EQ(u(audio.plays()[0].path), folderUtf8() + "/语音文件库/01开考前15分钟.mp3");
+
+    // English starts ten minutes late: its cues ahead move, the entry bell that sounded stays.
+    clock.advance(10 * 60 * 1000);  // 07:40
+    ASSERT_TRUE(app->runController().shiftExam(1, 10));
+    std::vector<std::string> english = reminders(w);
+    english.resize(6);
+    EXPECT_EQ(english,
+              (std::vector<std::string>{"英语 07:30:00 进场", "英语 08:10:00 开考",
+                                        "英语 08:25:00 禁止入场", "英语 09:40:00 可以交卷",
+                                        "英语 09:55:00 结束前15分钟", "英语 10:10:00 结束"}));
+    clock.advance(45 * 60 * 1000);  // 08:25
+    ASSERT_EQ(audio.plays().size(), 3U);
+    EXPECT_EQ(u(audio.plays()[2].path), folderUtf8() + "/语音文件库/02开考前8分钟.mp3");
 }
 
 }  // namespace
