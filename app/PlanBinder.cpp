@@ -4,6 +4,7 @@
 
 #include "plans/PlanEditor.h"
 #include "plans/PlanLoader.h"
+#include "plans/PlanWeekSheet.h"
 #include "plans/TimetableImport.h"
 #include "runner/CueSchedule.h"
 #include "settings/SettingsForm.h"
@@ -11,6 +12,7 @@
 #include "text/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui/PlanWindow.h"
+#include "ui/QtChartOutput.h"
 
 namespace exambell {
 namespace {
@@ -26,6 +28,10 @@ const Text kUnsavedQuestion = utf8ToGbk("考试安排已修改，是否保存？
 const Text kNewPlanName = utf8ToGbk("新考试安排");
 const Text kActiveMark = utf8ToGbk("（当前）");
 const Text kTimetableFilter = utf8ToGbk("考试时间表(*.xlsx;*.csv;*.txt)|*.xlsx;*.csv;*.txt");
+const Text kPdfFilter = utf8ToGbk("PDF 文件(*.pdf)|*.pdf");
+const Text kPdfSuffix = utf8ToGbk(".pdf");
+const Text kPdfWritten = utf8ToGbk("已生成一周考试安排：");
+const Text kPdfFailed = utf8ToGbk("无法写入这个文件，请换一个位置");
 const Text kImportQuestion = utf8ToGbk("是否导入这些考试？");
 const Text kImportedBefore = utf8ToGbk("已导入 ");
 const Text kImportedAfter = utf8ToGbk(" 场考试");
@@ -147,6 +153,7 @@ class PlanWindowBinder : public QObject {
         });
         connect(w_.saveButton, &Button::clicked, this, [this] { save(); });
         connect(w_.importButton, &Button::clicked, this, [this] { importTimetable(); });
+        connect(w_.printButton, &Button::clicked, this, [this] { writeWeekSheet(); });
     }
 
     SittingFields fields() const {
@@ -255,6 +262,22 @@ class PlanWindowBinder : public QObject {
         if (saved) {
             planSaved_();
         }
+    }
+
+    // 打印一周安排: the week's sheet as a PDF, through the seating chart's page code.
+    void writeWeekSheet() {
+        const ExamPlan* plan = editor_.plan();
+        if (plan == nullptr || plan->sittings.empty()) {
+            tell(kNoSittingChosenMessage);
+            return;
+        }
+        const std::optional<Text> path =
+            dialogs_.saveFile(kPdfFilter, Text(), plan->name + kPdfSuffix, &w_);
+        if (!path) {
+            return;
+        }
+        QtChartOutput output;
+        tell(output.writePdf(weekSheet(*plan), *path) ? kPdfWritten + *path : kPdfFailed);
     }
 
     void removePlan() {

@@ -33,6 +33,9 @@ void addPart(Text& line, const Text& caption, const Text& value) {
 }  // namespace
 
 Text ChartDocument::details() const {
+    if (!detailsLine.empty()) {
+        return detailsLine;
+    }
     Text line;
     addPart(line, kDateCaption, date);
     addPart(line, kClassCaption, classes);
@@ -42,6 +45,9 @@ Text ChartDocument::details() const {
 }
 
 Text ChartDocument::footer() const {
+    if (!footerLine.empty()) {
+        return footerLine;
+    }
     if (code.empty()) {
         return kNoCode;
     }

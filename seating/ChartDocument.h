@@ -22,6 +22,11 @@ struct ChartDocument {
     // the row labels; the grid's always-empty first row and the empty rows after the last
     // labelled one are left out.
     SeatTable table;
+    // Another sheet on the same page (an exam plan's week): when set, the second line and the
+    // footer as they stand, and no front of the room above the table.
+    Text detailsLine;
+    Text footerLine;
+    bool roomFront = true;
 
     // The title block's second line: date, classes, room and exam, each with its caption, the
     // empty ones left out.

@@ -93,10 +93,12 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
 
     // Seat row 1 is the first grid row and the column labels count from the right: the chart is
     // drawn as the room is seen from its front, so the front lies above the first row.
-    const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
-    painter.drawRect(front);
-    drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
-    y += 10 * mm;
+    if (document.roomFront) {
+        const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
+        painter.drawRect(front);
+        drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
+        y += 10 * mm;
+    }
 
     const qreal footerHeight = 6 * mm;
     const QRectF footer(page.left(), page.bottom() - footerHeight, page.width(), footerHeight);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -21,6 +22,23 @@
 
 namespace exambell::test {
 namespace {
+
+// The text of a PDF as pdftotext reads it; the CJK fonts' Kangxi radical forms (至 read as ⾄)
+// are taken back.
+std::string pdfText(const std::string& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-raw"), QString::fromStdString(pdf), QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        return {};
+    }
+    QString text;
+    for (const QChar c : QString::fromUtf8(process.readAllStandardOutput())) {
+        const bool radical = c.unicode() >= 0x2F00 && c.unicode() <= 0x2FDF;
+        text += radical ? QString(c).normalized(QString::NormalizationForm_KC) : QString(c);
+    }
+    return text.toStdString();
+}
 
 class PlanWindowScenario : public AppFixture {
   protected:
@@ -138,7 +156,24 @@ TEST_F(PlanWindowScenario, APlanMadeInTheWindowFillsTodaysRows) {
     EXPECT_NE(configUtf8().find("[music_4]"), std::string::npos);
     EXPECT_NE(configUtf8().find("2026-01-14_1=08:30,120,"), std::string::npos);
 
+    // The week's sheet as a PDF, read back as text.
+    dialogs.clear();
+    const std::string pdf = (folder.path() / "week.pdf").string();
+    dialogs.choose(pdf);
+    click("打印安排按钮");
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"已生成一周考试安排：" + pdf}));
+    const std::string text = pdfText(pdf);
+    for (const char* expected :
+         {"期中考试 考试安排", "2026-01-12 至 2026-01-14", "1月13日", "英语", "08:00-10:00", "进场",
+          "禁止入场", "可以交卷", "07:30", "08:15", "09:30", "结束前15分"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
+    EXPECT_EQ(text.find("讲台"), std::string::npos);
     if (const char* shots = std::getenv("EXAMBELL_SHOTS")) {
+        EXPECT_EQ(
+            std::system(("pdftoppm -png -r 60 -singlefile '" + pdf + "' '" + shots + "/week-sheet'")
+                            .c_str()),
+            0);
         w.grab().save(QString::fromUtf8(shots) + QStringLiteral("/plan-window.png"));
         m.grab().save(QString::fromUtf8(shots) + QStringLiteral("/main-window-plan.png"));
     }
