@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "plans/PlanStore.h"
+#include "schedule/CueFileProbe.h"
 #include "settings/SettingsFile.h"
 #include "tests/plans/PlanTestSupport.h"
 #include "tests/support/FakeDialogs.h"
@@ -97,6 +98,13 @@ TEST(PlanFields, PlanCuesFollowTheHalfDays) {
     EXPECT_EQ(second[0].minute, 10 * 60 + 25);
     // 数学 opens the afternoon.
     EXPECT_EQ(planCuesFor(plan, day[2], day)[0].minute, 14 * 60);
+}
+
+TEST(PlanFields, TheDefaultPlanCuesPlayRecordingsThatShipAndDecode) {
+    for (const PlanCue& cue : defaultPlanCues(g(EXAMBELL_SHIPPED_RECORDINGS))) {
+        EXPECT_EQ(probeCueFile(cue.path, CuePlayer::Compressed), PlayOutcome::Started)
+            << u(cue.path);
+    }
 }
 
 class PlanStoreFile : public ::testing::Test {
