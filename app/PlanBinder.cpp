@@ -1,5 +1,6 @@
 #include "app/PlanBinder.h"
 
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "plans/PlanEditor.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsForm.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
+#include "ui/AfterFirstPaint.h"
 #include "ui/MainWindow.h"
 #include "ui/PlanWindow.h"
 #include "ui/QtChartOutput.h"
@@ -408,6 +410,15 @@ void PlanBinder::showNotice(const Text& notice) {
 }
 
 void PlanBinder::autoStart() {
+    if (!main_.isVisible()) {
+        // At start-up the audio device opens once the main window has painted: the check
+        // before the run waits for that, or it would find no device.
+        firstPaint_ = std::make_unique<AfterFirstPaint>(main_, [this] {
+            // After the program's own first-paint work, which was queued before this.
+            QTimer::singleShot(0, &main_, [this] { autoStart(); });
+        });
+        return;
+    }
     if (hooks_.runState && hooks_.runState()) {
         return;
     }

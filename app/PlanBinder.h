@@ -17,6 +17,7 @@
 
 namespace exambell {
 
+class AfterFirstPaint;
 class MainWindow;
 class PlanLoader;
 class PlanWindow;
@@ -73,7 +74,8 @@ class PlanBinder {
     Text programDir_;
     Hooks hooks_;
     std::unique_ptr<PlanLoader> loader_;
-    QPointer<QWidget> window_;  // the PlanWindow
+    QPointer<QWidget> window_;                     // the PlanWindow
+    std::unique_ptr<AfterFirstPaint> firstPaint_;  // an automatic start waiting for the window
 };
 
 }  // namespace exambell

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
 
 #include "plans/PlanStore.h"
 #include "runner/RunController.h"
@@ -14,6 +15,15 @@
 
 namespace exambell::test {
 namespace {
+
+// Processes the window's events until done() holds (the first paint, the check's worker).
+template <typename Done>
+bool eventually(Done done) {
+    for (int i = 0; i < 300 && !done(); ++i) {
+        QTest::qWait(10);
+    }
+    return done();
+}
 
 class PlanApp : public AppFixture {
   protected:
@@ -92,7 +102,8 @@ TEST_F(PlanApp, AutoStartStartsTheRunWithoutAQuestion) {
     clock.set(2026, 1, 13, 7, 0, 0);
     start();
     MainWindow& w = main();
-    EXPECT_TRUE(w.runButton->checked());
+    // The start waits for the window's first paint (the audio device opens then).
+    ASSERT_TRUE(eventually([&] { return w.runButton->checked(); }));
     EXPECT_TRUE(dialogs.messages().empty());
     ASSERT_GE(w.reminderList->rowCount(), 1);
     EXPECT_EQ(u(w.reminderList->cell(0, 1)), "英语");
@@ -104,6 +115,7 @@ TEST_F(PlanApp, AutoStartWithAMissingRecordingShowsTheProblemAndStartsNothing) {
     clock.set(2026, 1, 13, 7, 0, 0);
     start();
     MainWindow& w = main();
+    ASSERT_TRUE(eventually([&] { return !dialogs.texts().empty(); }));
     EXPECT_FALSE(w.runButton->checked());
     ASSERT_EQ(dialogs.texts().size(), 1U);
     EXPECT_EQ(dialogs.texts()[0].rfind("到点自动开始未执行，请处理以下问题后手动开始：", 0), 0U);
@@ -126,7 +138,7 @@ TEST_F(PlanApp, ThePlansOwnCuesJoinTheRunAndMoveWithALateStart) {
     clock.set(2026, 1, 13, 7, 0, 0);
     start();
     MainWindow& w = main();
-    ASSERT_TRUE(w.runButton->checked());
+    ASSERT_TRUE(eventually([&] { return w.runButton->checked(); }));
     EXPECT_EQ(reminders(w),
               (std::vector<std::string>{
                   "英语 07:30:00 进场", "英语 08:00:00 开考", "英语 08:15:00 禁止入场",
