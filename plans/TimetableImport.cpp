@@ -23,6 +23,7 @@ const Text kNoHeadings =
 const Text kUnreadable = utf8ToGbk("无法读取这个文件");
 const Text kNotWorkbook = utf8ToGbk("这个文件不是 Excel 工作簿（.xlsx）");
 const Text kTooLarge = utf8ToGbk("文件太大，不像一份考试时间表");
+const Text kTooManyRows = utf8ToGbk("表格行数太多，不像一份考试时间表");
 const Text kEmptyRow = utf8ToGbk("空行");
 const Text kFormula = utf8ToGbk("单元格含有公式，请先改为数值");
 const Text kReasonJoin = utf8ToGbk("：");
@@ -533,8 +534,18 @@ TimetableImport checkTimetable(const std::vector<TableRow>& table,
     while (last > first && blank(table[last - 1])) {
         --last;
     }
+    if (last - first > kMaxTimetableRows) {
+        result.error = kTooManyRows;
+        return result;
+    }
     std::vector<PlanSitting> accepted = existing;
     const std::size_t existingCount = existing.size();
+    // The sittings accepted so far by date (indices into accepted): a row is compared with its
+    // day's only, so that a long file costs no more than its rows.
+    std::map<Text, std::vector<std::size_t>> byDate;
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        byDate[accepted[i].date].push_back(i);
+    }
     for (std::size_t r = first; r < last; ++r) {
         const TableRow& row = table[r];
         const auto cell = [&row, &column](int k) {
@@ -609,7 +620,9 @@ TimetableImport checkTimetable(const std::vector<TableRow>& table,
         }
         // The same sitting twice, then an overlap with one before it (in the plan or the file).
         Text clash;
-        for (std::size_t i = 0; i < accepted.size() && clash.empty(); ++i) {
+        std::vector<std::size_t>& day = byDate[s.date];
+        for (std::size_t k = 0; k < day.size() && clash.empty(); ++k) {
+            const std::size_t i = day[k];
             const PlanSitting& other = accepted[i];
             const bool fromFile = i >= existingCount;
             const Text where = fromFile ? toText(result.sittingRows[i - existingCount]) : Text();
@@ -620,18 +633,14 @@ TimetableImport checkTimetable(const std::vector<TableRow>& table,
                 clash = overlap + (fromFile ? kRowBefore + where + kRowAfter : Text());
             }
         }
-        if (clash.empty()) {
-            const auto sameDay =
-                std::count_if(accepted.begin(), accepted.end(),
-                              [&s](const PlanSitting& o) { return o.date == s.date; });
-            if (sameDay >= kSittingsPerDay) {
-                clash = s.date + " " + kTooManySittingsMessage;
-            }
+        if (clash.empty() && day.size() >= kSittingsPerDay) {
+            clash = s.date + " " + kTooManySittingsMessage;
         }
         if (!clash.empty()) {
             refuse(clash);
             continue;
         }
+        day.push_back(accepted.size());
         accepted.push_back(s);
         result.sittings.push_back(s);
         result.sittingRows.push_back(row.number);

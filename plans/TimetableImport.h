@@ -39,6 +39,9 @@ struct TimetableImport {
 
 // Files larger than this are refused before reading (an exam week's timetable is small).
 inline constexpr std::size_t kMaxTimetableBytes = 8 * 1024 * 1024;
+// Tables with more rows below their headings are refused whole, so that an import, which runs
+// while the window waits, stays short.
+inline constexpr std::size_t kMaxTimetableRows = 5000;
 
 // Reads the table of a CSV file's bytes, or of an .xlsx workbook's first sheet; the error is
 // set when the file is no such table.

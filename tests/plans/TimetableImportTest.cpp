@@ -116,6 +116,13 @@ TEST(TimetableImport, FilesThatAreNoTimetableSaySo) {
               "这个文件不是 Excel 工作簿（.xlsx）");
     EXPECT_EQ(u(importTimetable(folder.text() + "/missing.csv", {}, kCues).error),
               "无法读取这个文件");
+    // A sheet of thousands of rows is no timetable: refused before any row is checked.
+    std::string many = "日期,科目,开始时间,时长\n";
+    for (int i = 0; i < 6000; ++i) {
+        many += "2026-01-12,A,08:00,60\n";
+    }
+    EXPECT_EQ(u(checkTimetable(readCsvTable(many), {}, kCues).error),
+              "表格行数太多，不像一份考试时间表");
 }
 
 }  // namespace
