@@ -410,12 +410,14 @@ void PlanBinder::showNotice(const Text& notice) {
 }
 
 void PlanBinder::autoStart() {
-    if (!main_.isVisible()) {
-        // At start-up the audio device opens once the main window has painted: the check
-        // before the run waits for that, or it would find no device.
+    if (!main_.isVisible() && !firstPaint_) {
+        // At start-up the audio device opens once the main window has painted (or a while
+        // later, when it never paints): the check before the run waits for that, or it would
+        // find no device. Only once: later days start at once.
         firstPaint_ = std::make_unique<AfterFirstPaint>(main_, [this] {
-            // After the program's own first-paint work, which was queued before this.
-            QTimer::singleShot(0, &main_, [this] { autoStart(); });
+            // After the program's own first-paint work, which was queued before this; the
+            // waiting object is the context, so that nothing runs once the binder has gone.
+            QTimer::singleShot(0, firstPaint_.get(), [this] { autoStart(); });
         });
         return;
     }
