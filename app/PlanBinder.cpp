@@ -89,6 +89,16 @@ class PlanWindowBinder : public QObject {
     }
 
     PlanEditor& editor() { return editor_; }
+    // The plans changed in the file from elsewhere (a save from the main window): shown again
+    // unless the window holds edits of its own.
+    void reloadUnlessEdited() {
+        if (!editor_.dirty()) {
+            const int current = editor_.current();
+            editor_.reload();
+            editor_.choose(current);
+            refresh();
+        }
+    }
 
   private:
     void bind() {
@@ -395,6 +405,9 @@ void PlanBinder::startUp() {
 
 void PlanBinder::afterSave() {
     const Text problem = loader_->writeBack();
+    if (windowBinder_) {
+        windowBinder_->reloadUnlessEdited();
+    }
     if (!problem.empty()) {
         dialogs_.message(problem, MessageButtons::Ok, MessageIcon::None, &main_);
     }
@@ -484,13 +497,14 @@ void PlanBinder::openPlanWindow() {
     auto* window = new PlanWindow(&main_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window_ = window;
-    new PlanWindowBinder(*window, *this, dialogs_, rows_, configPath_, programDir_,
-                         hooks_.prepareConfig, [this] {
-                             // The edited plan may be today's: the rows follow it while idle.
-                             if (!(hooks_.runState && hooks_.runState())) {
-                                 loader_->loadToday();
-                             }
-                         });
+    windowBinder_ = new PlanWindowBinder(*window, *this, dialogs_, rows_, configPath_, programDir_,
+                                         hooks_.prepareConfig, [this] {
+                                             // The edited plan may be today's: the rows follow it
+                                             // while idle.
+                                             if (!(hooks_.runState && hooks_.runState())) {
+                                                 loader_->loadToday();
+                                             }
+                                         });
     window->show();
 }
 

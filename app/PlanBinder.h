@@ -21,6 +21,7 @@ class AfterFirstPaint;
 class MainWindow;
 class PlanLoader;
 class PlanWindow;
+class PlanWindowBinder;
 class SettingsForm;
 
 class PlanBinder {
@@ -74,7 +75,8 @@ class PlanBinder {
     Text programDir_;
     Hooks hooks_;
     std::unique_ptr<PlanLoader> loader_;
-    QPointer<QWidget> window_;                     // the PlanWindow
+    QPointer<QWidget> window_;  // the PlanWindow
+    QPointer<PlanWindowBinder> windowBinder_;
     std::unique_ptr<AfterFirstPaint> firstPaint_;  // an automatic start waiting for the window
 };
 

@@ -177,6 +177,12 @@ TEST_F(PlanWindowScenario, APlanMadeInTheWindowFillsTodaysRows) {
         w.grab().save(QString::fromUtf8(shots) + QStringLiteral("/plan-window.png"));
         m.grab().save(QString::fromUtf8(shots) + QStringLiteral("/main-window-plan.png"));
     }
+    // A save from the main window writes the rows back; the open window shows the change.
+    dialogs.clear();
+    m.examStart[1]->setText("08:30");
+    m.saveButton->button()->click();
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"保存成功"}));
+    EXPECT_EQ(rows(w)[0], "2026-01-12 星期一 语文 08:30 150分钟 11:00");
     // Closing with nothing unsaved asks nothing.
     dialogs.clear();
     w.close();
