@@ -5,11 +5,13 @@
 #include "app/DisplayBinder.h"
 #include "app/ImportWindowBinder.h"
 #include "app/MainWindowBinder.h"
+#include "app/PlanBinder.h"
 #include "app/RunSafeguards.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
 #include "schedule/ExamFieldChecks.h"
+#include "schedule/PreRunCheck.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsMaintenance.h"
 #include "text/Encoding.h"
@@ -75,7 +77,7 @@ Application::Application(const Platform& platform)
     RunOperations run;
     run.checkCueFiles = [this] { return settings_->checkCueFiles(); };
     run.savedFlag = [this] { return settings_->savedFlag(); };
-    run.saveSettings = [this] { settings_->saveSettings(); };
+    run.saveSettings = [this] { saveSettings(); };
     run.saveExamSettings = [this] { settings_->saveExamSettings(); };
     run.playCue = [this](int cue) { playDueCue(cue); };
     run.checkBeforeRun = [this] { return safeguards_->checkBeforeRun(); };
@@ -86,6 +88,9 @@ Application::Application(const Platform& platform)
             playsInFlight_.clear();
         }
         safeguards_->runActiveChanged(active);
+        if (plans_) {
+            plans_->runActiveChanged(active);
+        }
     };
     runProgress_ = std::make_unique<RunProgressAdapter>(*main_);
     run_ = std::make_unique<RunController>(*form_, *form_, *platform_.clock, *platform_.dialogs,
@@ -113,10 +118,31 @@ Application::Application(const Platform& platform)
     display_ = std::make_unique<DisplayBinder>(
         *main_, *platform_.clock, settings_->configPath(),
         displayHooks([this] { return run_.get(); }, *settings_, *platform_.dialogs, main_.get()));
+    PlanBinder::Hooks planHooks;
+    planHooks.runState = [this] { return run_->runState(); };
+    planHooks.startRun = [this] {
+        // The run's start writes the rows it runs: no question about unsaved rows.
+        settings_->setSavedFlag(true);
+        run_->setRunState(true);
+        run_->toggleRun();
+    };
+    planHooks.problemsBeforeRun = [this] { return safeguards_->problemsBeforeRun(); };
+    planHooks.prepareConfig = [this] { settings_->saveCueSettings(); };
+    planHooks.rowsLoaded = [this] {
+        for (int n = 1; n <= kExamCount; ++n) {
+            applyExamVisibility(n);
+        }
+    };
+    plans_ = std::make_unique<PlanBinder>(*main_, *form_, *platform_.clock, *platform_.dialogs,
+                                          settings_->configPath(), platform_.programDir,
+                                          std::move(planHooks));
+    run_->setExtraCues(
+        [this](int exam, const ExamSetting& setting) { return plans_->extraCues(exam, setting); });
 }
 
 Application::~Application() {
     platform_.audio->setReportHandler({});
+    plans_.reset();
     // The exam-room clock follows the run: it goes first.
     display_.reset();
 }
@@ -128,7 +154,7 @@ void Application::playDueCue(int cue) {
     if (cue >= 1 && cue <= kCueCount && !fileExists(main_->cuePath[cue]->text())) {
         run_->reportMissed(play, MissReason::FileMissing);
     }
-    const PlayResult result = cueAudio_->playCue(cue);
+    const PlayResult result = cue >= kFirstExtraCue ? playExtraCue(cue) : cueAudio_->playCue(cue);
     if (result.outcome == PlayOutcome::Started) {
         playsInFlight_[result.id] = play;
         return;
@@ -141,6 +167,17 @@ void Application::playDueCue(int cue) {
         return;
     }
     run_->reportMissed(play, missReasonOf(result.outcome));
+}
+
+PlayResult Application::playExtraCue(int cue) {
+    // An exam plan's own cue: its recording, by the player its name chooses, as a cue row's.
+    const Text path = run_->examRun().extraCuePath(cue);
+    if (!fileExists(path)) {
+        run_->reportMissed(run_->currentPlay(), MissReason::FileMissing);
+    }
+    platform_.audio->stopAllAudio();
+    return cuePlayerFor(path) == CuePlayer::Compressed ? platform_.audio->playCompressedFile(path)
+                                                       : platform_.audio->playSoundFile(path);
 }
 
 void Application::takePlayReport(const PlayReport& report) {
@@ -185,6 +222,9 @@ void Application::startUp() {
         applyExamVisibility(n);
     }
     display_->applyConfig();
+    if (!run_->runState()) {
+        plans_->startUp();
+    }
 }
 
 Text Application::settingsNote() const {
@@ -264,7 +304,14 @@ void Application::bindSeatingWindow(SeatingWindow& window) {
 
 void Application::saveWithPause() {
     const RunHooks run{[this] { return run_->runState(); }, [this] { run_->pauseRun(); }};
-    exambell::saveWithPause(*platform_.dialogs, run, [this] { settings_->saveSettings(); });
+    exambell::saveWithPause(*platform_.dialogs, run, [this] { saveSettings(); });
+}
+
+void Application::saveSettings() {
+    settings_->saveSettings();
+    if (settings_->savedFlag()) {
+        plans_->afterSave();
+    }
 }
 
 }  // namespace exambell

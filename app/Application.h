@@ -24,6 +24,7 @@ class Inhibitor;
 class MainWindow;
 class MainWindowAdapter;
 class MainWindowBinder;
+class PlanBinder;
 class RunController;
 class RunProgressAdapter;
 class RunSafeguards;
@@ -33,6 +34,7 @@ class Spreadsheet;
 class UrlOpener;
 class VoiceDownloadButton;
 struct PlayReport;
+struct PlayResult;
 
 // What the program needs from its platform, wired here and nowhere else. Every seam must be
 // set and outlive the Application.
@@ -65,6 +67,7 @@ class Application {
     SettingsFile& settings() { return *settings_; }
     RunController& runController() { return *run_; }
     DisplayBinder& displayBinder() { return *display_; }
+    PlanBinder& planBinder() { return *plans_; }
 
     // The main window's creation handler; run again after an import or a factory reset.
     void startUp();
@@ -81,8 +84,12 @@ class Application {
     ImportWindow* importWindow() const;
     // The save button: a save during a run asks first and pauses the run.
     void saveWithPause();
+    // The save with its messages, then the rows written back into the plan's day they came from.
+    void saveSettings();
     // A due cue of the run: played through the cue rows like its test button.
     void playDueCue(int cue);
+    // A due extra cue of the run (an exam plan's own).
+    PlayResult playExtraCue(int cue);
     // What the audio output said later of a play: marks its row played or missed.
     void takePlayReport(const PlayReport& report);
 
@@ -110,6 +117,7 @@ class Application {
     std::unique_ptr<VoiceDownloadButton> download_;
     std::unique_ptr<MainWindowBinder> binder_;
     std::unique_ptr<DisplayBinder> display_;  // the exam-room clock
+    std::unique_ptr<PlanBinder> plans_;       // exam plans
     QPointer<SeatingWindow> seating_;
     QPointer<ImportWindow> import_;
     // The settings file last chosen in an import window's dialog (GBK; empty: none yet): the

@@ -1,6 +1,7 @@
 #include "app/MainWindowBinder.h"
 
 #include "app/Application.h"
+#include "app/PlanBinder.h"
 #include "app/VoiceDownloadButton.h"
 #include "runner/RunController.h"
 #include "schedule/CueAudio.h"
@@ -23,6 +24,8 @@ MainWindowBinder::MainWindowBinder(MainWindow& w, Application& app, RunControlle
     connect(w.saveButton, &Button::clicked, this, [&app] { app.saveWithPause(); });
     connect(w.importButton, &Button::clicked, this, [&app] { app.openImportWindow(); });
     connect(w.seatingButton, &Button::clicked, this, [&app] { app.openSeatingWindow(); });
+    // 考试安排按钮.
+    connect(w.planButton, &Button::clicked, this, [&app] { app.planBinder().openPlanWindow(); });
     bindDownloadButton(w, download, *this);
     bindRunButton(w, run, *this);
     // 打赏作者.

@@ -66,6 +66,15 @@ RunSafeguards::~RunSafeguards() {
 }
 
 bool RunSafeguards::checkBeforeRun() {
+    const std::vector<RunProblem> problems = problemsBeforeRun();
+    if (problems.empty()) {
+        return true;
+    }
+    return dialogs_.message(runProblemsMessage(problems), MessageButtons::YesNo, MessageIcon::None,
+                            &window_) == kYes;
+}
+
+std::vector<RunProblem> RunSafeguards::problemsBeforeRun() {
     std::vector<CueFileToCheck> cues;
     for (int n = 1; n <= kCueCount; ++n) {
         if (window_.cueEnabled[n]->checked()) {
@@ -75,13 +84,9 @@ bool RunSafeguards::checkBeforeRun() {
     }
     UnknownClockSync unknown;
     PreRunCheck check(audio_, clockSync_ != nullptr ? *clockSync_ : unknown);
-    const std::vector<RunProblem> problems = check.run(cues);
+    std::vector<RunProblem> problems = check.run(cues);
     showStatus();
-    if (problems.empty()) {
-        return true;
-    }
-    return dialogs_.message(runProblemsMessage(problems), MessageButtons::YesNo, MessageIcon::None,
-                            &window_) == kYes;
+    return problems;
 }
 
 void RunSafeguards::runActiveChanged(bool active) {

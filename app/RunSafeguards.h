@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Inhibitor.h"
 #include "schedule/AudioOutput.h"
+#include "schedule/PreRunCheck.h"
 #include "text/Text.h"
 
 namespace exambell {
@@ -30,6 +31,8 @@ class RunSafeguards {
     // Checks the device, every enabled cue's file and the clock; with problems, lists them and
     // asks whether to start anyway. True: start.
     bool checkBeforeRun();
+    // The same check without the question: the problems found (none: ready to start).
+    std::vector<RunProblem> problemsBeforeRun();
     // Holds the sleep inhibitor while the run is active.
     void runActiveChanged(bool active);
     // Asked when the main window is about to close while a run is active: true to close.

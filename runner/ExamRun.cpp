@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "schedule/CueAudio.h"
 #include "text/Encoding.h"
 
 namespace exambell {
@@ -37,6 +38,20 @@ bool isTimeOfDay(std::string_view text) {
     return startMinutes(text) / 60 < 24 && startMinutes(text) % 60 < 60;
 }
 
+Text withoutCommas(std::string_view text) {
+    static const Text fullWidthComma = utf8ToGbk("，");
+    Text out;
+    // GBK trail bytes start at 0x40, so a byte "," is always a character of its own.
+    for (char c : text) {
+        if (c == ',') {
+            out += fullWidthComma;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 int floorDiv(std::int64_t a, int b) {
     return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b));
 }
@@ -59,6 +74,7 @@ Text ExamRun::plan(const ExamSettings& exams, const CueSettings& cues, const Loc
     active_ = false;
     rows_.clear();
     plays_.clear();
+    extraPaths_.clear();
     planSecond_ = localEpochSeconds(now);
     const int nowMinutes = now.hour * 60 + now.minute;
     for (int n = 0; n < kCueCount; ++n) {
@@ -90,10 +106,22 @@ Text ExamRun::plan(const ExamSettings& exams, const CueSettings& cues, const Loc
                                        all.begin() + static_cast<std::ptrdiff_t>(end));
         next = end;
         std::vector<RunRow> made = makeRows(share, e + 1, sitting);
+        addExtraRows(made, e + 1, sitting, exam, nowMinutes - sitting.dayOffset * kMinutesPerDay,
+                     {});
         rows_.insert(rows_.end(), made.begin(), made.end());
     }
     renumber();
-    return schedule;
+    if (rows_.size() == all.size()) {
+        return schedule;
+    }
+    // Extra cues joined the rows: the schedule text is theirs, line for line, so that the list
+    // made from it shows every row.
+    Text withExtras;
+    for (const RunRow& r : rows_) {
+        withExtras += Text(withExtras.empty() ? "" : "\r\n") + r.row.subject + ',' + r.row.time +
+                      ',' + r.row.caption + ',' + r.row.fileName;
+    }
+    return withExtras;
 }
 
 std::vector<RunRow> ExamRun::makeRows(const std::vector<ReminderRow>& rows, int exam,
@@ -152,6 +180,53 @@ void ExamRun::tick(const LocalTime& now) {
     if (active_) {
         scheduler_.tick(now);
     }
+}
+
+void ExamRun::addExtraRows(std::vector<RunRow>& rows, int exam, const Sitting& sitting,
+                           const ExamSetting& setting, int nowMinutes,
+                           const std::set<std::pair<int, int>>& done) {
+    if (!extraCues_) {
+        return;
+    }
+    const std::vector<ExtraCue> extras = extraCues_(exam, setting);
+    const std::int64_t start = startMinutes(sitting.start);
+    // How far ahead of now a moment lies, in minutes of one day.
+    const auto ahead = [nowMinutes](std::int64_t minuteOfDay) {
+        return ((minuteOfDay - nowMinutes) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+    };
+    for (std::size_t k = 0; k < extras.size() && k < kExtraCuesPerExam; ++k) {
+        const std::int64_t at = start + extras[k].offset;
+        // Ahead of the current minute, within the day, like the cues of the window.
+        if (at - nowMinutes <= 0 || at - nowMinutes >= kMinutesPerDay) {
+            continue;
+        }
+        const int cue = kFirstExtraCue + (exam - 1) * kExtraCuesPerExam + static_cast<int>(k);
+        if (done.count({cue, -1}) != 0) {
+            continue;
+        }
+        extraPaths_[cue] = extras[k].path;
+        const std::int64_t t = ((at % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
+        RunRow r;
+        // The schedule text separates its fields with ",": the row's texts carry "，" instead.
+        r.row =
+            ReminderRow{Text(), withoutCommas(sitting.subject),
+                        twoDigits(t / 60) + ':' + twoDigits(t % 60) + ":00",
+                        withoutCommas(extras[k].name), withoutCommas(fileNameOf(extras[k].path))};
+        r.id = nextId_++;
+        r.exam = exam;
+        r.cue = cue;
+        const std::int64_t due = ahead(t);
+        auto place = std::find_if(rows.begin(), rows.end(), [&](const RunRow& other) {
+            const int second = secondOfDay(other.row.time);
+            return second >= 0 && ahead(second / 60) > due;
+        });
+        rows.insert(place, std::move(r));
+    }
+}
+
+Text ExamRun::extraCuePath(int cue) const {
+    const auto found = extraPaths_.find(cue);
+    return found != extraPaths_.end() ? found->second : Text();
 }
 
 RunRow* ExamRun::rowById(int id) {
@@ -352,6 +427,7 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
     }
     std::set<std::pair<int, int>> done;
     std::set<std::pair<int, int>> wasPending;
+    std::vector<RunRow> pendingExtras;
     std::vector<RunRow> kept;
     // The new rows go after the exam's remaining rows, else where its rows were, else before the
     // next exam's rows.
@@ -363,6 +439,9 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
         if (r.exam == exam && pendingIds.count(r.id) != 0) {
             wherePending = std::min(wherePending, kept.size());
             wasPending.insert({r.cue, r.bell});
+            if (r.cue >= kFirstExtraCue) {
+                pendingExtras.push_back(r);
+            }
             continue;
         }
         if (r.exam == exam) {
@@ -417,6 +496,22 @@ ExamRun::Shift ExamRun::shiftExam(int exam, int minutes, const ExamSetting& curr
     // Whatever the full plan did not place (none expected) still goes in.
     for (; nextFresh < fresh.size(); ++nextFresh) {
         placed.push_back(std::move(fresh[nextFresh]));
+    }
+    // The plan's own cues of the moved sitting that still lie ahead; a pending one that now lies
+    // behind keeps its row, marked missed like the window's cues.
+    addExtraRows(placed, exam, sitting, current, sittingNow, done);
+    std::set<std::pair<int, int>> extrasAhead;
+    for (const RunRow& r : placed) {
+        if (r.cue >= kFirstExtraCue) {
+            extrasAhead.insert({r.cue, r.bell});
+            ahead.insert({r.cue, r.bell});
+        }
+    }
+    for (RunRow& r : pendingExtras) {
+        if (extrasAhead.count({r.cue, r.bell}) == 0) {
+            behindIds.push_back(r.id);
+            placed.push_back(std::move(r));
+        }
     }
 
     std::vector<PendingCue> entries;

@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -21,11 +23,25 @@
 
 namespace exambell {
 
+// A cue of an exam beyond the seven of the main window (an exam plan's own: 进场, 禁止入场, ...):
+// its name (the row's 备注), its recording, and its moment in minutes from the exam's start.
+struct ExtraCue {
+    Text name;
+    Text path;
+    int offset = 0;
+};
+// The extra cues of exam N (1 .. 4) as its row now stands.
+using ExtraCuesOf = std::function<std::vector<ExtraCue>(int exam, const ExamSetting& setting)>;
+// Extra cues are numbered from here on in RunRow::cue and PendingCue::cue, each exam a range of
+// its own, so that a late start knows which of them have played.
+inline constexpr int kFirstExtraCue = 100;
+inline constexpr int kExtraCuesPerExam = 50;
+
 struct RunRow {
     ReminderRow row;  // "序号" counts the rows of the list as it now stands
     int id = 0;       // stable for the life of the run; PendingCue::row holds it
     int exam = 0;     // 1 .. 4
-    int cue = 0;      // 1 .. 7
+    int cue = 0;      // 1 .. 7, or an extra cue (kFirstExtraCue and on)
     int bell = -1;    // cue 7: the bell 15 x bell minutes before the end
     RowProgress progress;
 };
@@ -110,6 +126,12 @@ class ExamRun {
     // The note shown beside the list meanwhile.
     static const Text& editsWaitingText();
 
+    // Where the run gets each exam's extra cues; they join the rows at plan() and at a late
+    // start, marked and shifted like the others.
+    void setExtraCues(ExtraCuesOf extraCues) { extraCues_ = std::move(extraCues); }
+    // The recording of an extra cue of this run; "" for any other cue.
+    Text extraCuePath(int cue) const;
+
     CueScheduler& scheduler() { return scheduler_; }
     const CueScheduler& scheduler() const { return scheduler_; }
 
@@ -127,6 +149,11 @@ class ExamRun {
     std::vector<RunRow> makeRows(const std::vector<ReminderRow>& rows, int exam,
                                  const Sitting& sitting);
     RunRow* rowById(int id);
+    // The extra cues of an exam that lie ahead of nowMinutes (of the sitting's day), merged into
+    // its rows in order of their moment.
+    void addExtraRows(std::vector<RunRow>& rows, int exam, const Sitting& sitting,
+                      const ExamSetting& setting, int nowMinutes,
+                      const std::set<std::pair<int, int>>& done);
     struct Play;
     const Play* findPlay(PlayId play) const;
     void starting(const std::vector<int>& ids, std::int64_t dueSecond);
@@ -152,6 +179,8 @@ class ExamRun {
     };
     std::vector<Play> plays_;  // the latest few plays, for late outcomes
     PlayId lastPlay_ = 0;
+    ExtraCuesOf extraCues_;
+    std::map<int, Text> extraPaths_;
 };
 
 }  // namespace exambell

@@ -80,6 +80,8 @@ class RunController {
     const PendingCues& pendingCues() const { return run_.scheduler().pendingCues(); }
     const CueScheduler& scheduler() const { return run_.scheduler(); }
     const ExamRun& examRun() const { return run_; }
+    // The extra cues each exam of a run gets (an exam plan's own).
+    void setExtraCues(ExtraCuesOf extraCues) { run_.setExtraCues(std::move(extraCues)); }
     // The exams the active run serves, a late start's move included.
     ExamSettings runExams() const { return run_.exams(); }
 

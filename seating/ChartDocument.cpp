@@ -48,6 +48,9 @@ void addPart(Text& line, const Text& caption, const Text& value) {
 }  // namespace
 
 Text ChartDocument::details() const {
+    if (!detailsLine.empty()) {
+        return detailsLine;
+    }
     Text line;
     addPart(line, kDateCaption, date);
     addPart(line, kClassCaption, classes);
@@ -57,6 +60,9 @@ Text ChartDocument::details() const {
 }
 
 Text ChartDocument::footer() const {
+    if (!footerLine.empty()) {
+        return footerLine;
+    }
     if (code.empty()) {
         return kNoCode;
     }

@@ -24,6 +24,11 @@ struct ChartDocument {
     // labelled one are left out. A seat's text may hold its exam number and name on two lines
     // ("\n" between them).
     SeatTable table;
+    // Another sheet on the same page (an exam plan's week): when set, the second line and the
+    // footer as they stand, and no front of the room above the table.
+    Text detailsLine;
+    Text footerLine;
+    bool roomFront = true;
 
     // The title block's second line: date, classes, room and exam, each with its caption, the
     // empty ones left out.

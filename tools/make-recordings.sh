@@ -34,12 +34,20 @@ speak() {  # speak output.mp3 text: the chime, a short pause, then the text
     encode "$work/cue.wav" "$out/$1"
 }
 
+# The voice reads a polyphone by its commonest reading, not by the word it stands in: 卷 of 试卷
+# and 交卷 comes out as juan3. Such words go to it in tone-numbered pinyin (juan4), which the
+# Mandarin voice reads as written.
 speak "01开考前15分钟.mp3" "距离考试开始还有十五分钟，请考生进入考场，按座位号就座。"
-speak "02开考前8分钟.mp3" "距离考试开始还有八分钟，请监考老师分发试卷。"
-speak "03开考前5分钟.mp3" "距离考试开始还有五分钟，请考生在试卷上填写姓名和考号。"
+speak "02开考前8分钟.mp3" "距离考试开始还有八分钟，请监考老师分发shi4 juan4。"
+speak "03开考前5分钟.mp3" "距离考试开始还有五分钟，请考生在shi4 juan4上填写姓名和考号。"
 speak "04开考.mp3" "考试开始，请考生开始答题。"
 speak "05结束前15分钟.mp3" "距离考试结束还有十五分钟，请考生注意掌握时间。"
-speak "06结束.mp3" "考试结束，请考生立即停止答题，把试卷反扣在桌面上。"
+speak "06结束.mp3" "考试结束，请考生立即停止答题，把shi4 juan4反扣在桌面上。"
+# The exam plans' own cues: entry, the late-entry cut-off and the earliest hand-in. Their minutes
+# differ from region to region and are the plan's, so the texts name none.
+speak "08进场.mp3" "现在开始进场，请考生持准考证进入考场，按座位号就座。"
+speak "09禁止入场.mp3" "现在起，迟到的考生禁止进入考场。"
+speak "10可以交卷.mp3" "现在起，已经完成答题的考生可以jiao1 juan4，离开考场。"
 sox -R "$work/bell.wav" "$work/bell-out.wav" norm -1
 encode "$work/bell-out.wav" "$out/07简短铃音.mp3"
 

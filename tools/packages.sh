@@ -11,7 +11,7 @@ BUILD_PACKAGES=(
     libsdl2-mixer-dev libfluidsynth-dev libmpg123-dev timgm6mb-soundfont
     libcurl4-openssl-dev ca-certificates
     libpcre2-dev libpng-dev libjpeg-dev zlib1g-dev
-    libxlsxwriter-dev
+    libxlsxwriter-dev libzip-dev
     libqrencode-dev libcpp-httplib-dev
     fonts-noto-cjk
     qt6-translations-l10n

@@ -131,6 +131,14 @@ MainWindow::MainWindow(QWidget* owner)
     statusLabel->widget()->setPalette(warning);
     displayButton = new Button(this, gbk("考场时钟按钮"), gbk("考场时钟"));
     displayButton->setGeometry(392, 462, 56, 30);
+    planButton = new Button(this, gbk("考试安排按钮"), gbk("考试安排"));
+    planButton->setGeometry(392, 430, 56, 30);
+    planNotice = new TransparentLabel(this, gbk("安排提示标签"), Text());
+    planNotice->setGeometry(8, 430, 180, 80);
+    planNotice->label()->setWordWrap(true);
+    planNotice->label()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    planNotice->widget()->setStyleSheet(QStringLiteral("color: #1f4e8c;"));
+    planNotice->setVisible(false);
 
     // The reminder list on the right.
     reminderHeading = new TransparentLabel(this, gbk("透明标签5"), gbk("提醒列表"));
@@ -201,6 +209,7 @@ MainWindow::MainWindow(QWidget* owner)
     }
     order.push_back(missNotice->dismissButton());
     setVisualTabOrder(order);
+    QWidget::setTabOrder(displayButton->widget(), planButton->widget());
     nameControls(*this);
 }
 

@@ -71,6 +71,13 @@ class MainWindow : public Window {
     // 考场时钟按钮 "考场时钟": opens the exam-room clock. Not of the original design: it sits in
     // the corner right of the clock label, where no control of the design ever lies.
     Button* displayButton = nullptr;
+    // 考试安排按钮 "考试安排": opens the plan window. Not of the original design: right of the
+    // clock label above 考场时钟按钮, where no control of the design lies.
+    Button* planButton = nullptr;
+    // 安排提示标签: which plan's day the exam rows were filled from (or that the day has none).
+    // Not of the design: left of the idle run button, where the clock label never reaches; it
+    // is hidden while a run is active, when the run button rests there.
+    TransparentLabel* planNotice = nullptr;
 
     ImageButton* runButton = nullptr;        // 开始运行按钮: toggle, 64 x 64, idle left 192
     TransparentLabel* clockLabel = nullptr;  // 当前时间标签: bold 32 px, hidden by the design

@@ -118,12 +118,14 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
 
     // Seat row 1 is the first grid row and the column labels count from the right: the chart is
     // drawn as the room is seen from its front, so the front lies above the first row.
-    if (block.firstRow == 1) {
-        const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
-        painter.drawRect(front);
-        drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
+    if (document.roomFront) {
+        if (block.firstRow == 1) {
+            const QRectF front(page.center().x() - 25 * mm, y, 50 * mm, 8 * mm);
+            painter.drawRect(front);
+            drawLine(painter, front, toQString(kFront), 4.5 * mm, true, Qt::AlignCenter);
+        }
+        y += 10 * mm;
     }
-    y += 10 * mm;
 
     Text footerText = document.footer();
     if (blocks.size() > 1) {
