@@ -34,6 +34,9 @@ QFont pageFont(qreal pixelSize, bool bold = false) {
                       QStringLiteral("SimSun")});
     font.setPixelSize(std::max(1, qRound(pixelSize)));
     font.setBold(bold);
+    // As on the chart: shaped, the digits after a letter get glyphs the PDF's text layer cannot
+    // name, and the code "S82" would read back as "S".
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

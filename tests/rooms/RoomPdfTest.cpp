@@ -150,6 +150,11 @@ TEST_F(RoomPdfTest, TheTextLayerFindsTheSimplifiedCharacters) {
     const QString text = pdfPages(rooms).join(QChar(u'\f'));
     EXPECT_TRUE(text.contains(QStringLiteral("期末第01考场门贴"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("期末第01考场签到表")));
+    // The code and fingerprint in the footers, whole: letters followed by digits.
+    for (const QString& page : pdfPages(rooms)) {
+        EXPECT_TRUE(page.contains(QStringLiteral("抽签码：S82"))) << page.toStdString();
+        EXPECT_TRUE(page.contains(QStringLiteral("名单指纹：ABC234")));
+    }
     const Text labels = joinPath(folder.text(), "labels.pdf");
     ASSERT_TRUE(output.writeLabelsPdf(document, labels, 3, 8));
     const QString labelText = pdfPages(labels).join(QChar(u'\f'));
