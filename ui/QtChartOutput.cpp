@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "text/Encoding.h"
 #include "ui/QtText.h"
@@ -83,6 +85,45 @@ std::vector<std::pair<int, int>> spans(int count, int most) {
         first += size;
     }
     return result;
+}
+
+// The CJK Radicals Supplement characters with the unified ideograph each stands for, from the
+// Unicode Character Database's EquivalentUnifiedIdeograph.txt (Unicode 15.0, Debian's
+// unicode-data). Left out: the radicals whose ideograph lies beyond the BMP (U+2E87 ⺇ and 13
+// more), which no GBK text holds and whose code would not fit the map's four hex digits.
+constexpr std::pair<char16_t, char16_t> kSupplementRadicals[] = {
+    {0x2E81, 0x5382}, {0x2E82, 0x4E5B}, {0x2E83, 0x4E5A}, {0x2E84, 0x4E59}, {0x2E85, 0x4EBB},
+    {0x2E86, 0x5182}, {0x2E88, 0x5200}, {0x2E89, 0x5202}, {0x2E8A, 0x535C}, {0x2E8B, 0x353E},
+    {0x2E8C, 0x5C0F}, {0x2E8D, 0x5C0F}, {0x2E8E, 0x5140}, {0x2E8F, 0x5C23}, {0x2E90, 0x5C22},
+    {0x2E92, 0x5DF3}, {0x2E93, 0x5E7A}, {0x2E94, 0x5F51}, {0x2E96, 0x5FC4}, {0x2E97, 0x5FC3},
+    {0x2E98, 0x624C}, {0x2E99, 0x6535}, {0x2E9B, 0x65E1}, {0x2E9C, 0x65E5}, {0x2E9D, 0x6708},
+    {0x2E9E, 0x6B7A}, {0x2E9F, 0x6BCD}, {0x2EA0, 0x6C11}, {0x2EA1, 0x6C35}, {0x2EA2, 0x6C3A},
+    {0x2EA3, 0x706C}, {0x2EA4, 0x722B}, {0x2EA5, 0x722B}, {0x2EA6, 0x4E2C}, {0x2EA7, 0x725B},
+    {0x2EA8, 0x72AD}, {0x2EA9, 0x738B}, {0x2EAB, 0x76EE}, {0x2EAC, 0x793A}, {0x2EAD, 0x793B},
+    {0x2EAF, 0x7CF9}, {0x2EB0, 0x7E9F}, {0x2EB1, 0x7F53}, {0x2EB2, 0x7F52}, {0x2EB3, 0x34C1},
+    {0x2EB4, 0x5197}, {0x2EB6, 0x7F8A}, {0x2EB9, 0x8002}, {0x2EBA, 0x8080}, {0x2EBB, 0x807F},
+    {0x2EBC, 0x8089}, {0x2EBE, 0x8279}, {0x2EBF, 0x8279}, {0x2EC0, 0x8279}, {0x2EC1, 0x864E},
+    {0x2EC2, 0x8864}, {0x2EC3, 0x8980}, {0x2EC4, 0x897F}, {0x2EC5, 0x89C1}, {0x2EC6, 0x89D2},
+    {0x2EC8, 0x8BA0}, {0x2EC9, 0x8D1D}, {0x2ECB, 0x8F66}, {0x2ECC, 0x8FB6}, {0x2ECD, 0x8FB6},
+    {0x2ECE, 0x8FB6}, {0x2ECF, 0x9091}, {0x2ED0, 0x9485}, {0x2ED1, 0x9577}, {0x2ED2, 0x9578},
+    {0x2ED3, 0x957F}, {0x2ED4, 0x95E8}, {0x2ED6, 0x961D}, {0x2ED7, 0x96E8}, {0x2ED8, 0x9752},
+    {0x2ED9, 0x97E6}, {0x2EDA, 0x9875}, {0x2EDB, 0x98CE}, {0x2EDC, 0x98DE}, {0x2EDD, 0x98DF},
+    {0x2EDF, 0x98E0}, {0x2EE0, 0x9963}, {0x2EE2, 0x9A6C}, {0x2EE3, 0x9AA8}, {0x2EE4, 0x9B3C},
+    {0x2EE5, 0x9C7C}, {0x2EE6, 0x9E1F}, {0x2EE7, 0x5364}, {0x2EE8, 0x9EA6}, {0x2EE9, 0x9EC4},
+    {0x2EEA, 0x9EFE}, {0x2EEB, 0x6589}, {0x2EEC, 0x9F50}, {0x2EED, 0x6B6F}, {0x2EEE, 0x9F7F},
+    {0x2EEF, 0x7ADC}, {0x2EF0, 0x9F99}, {0x2EF1, 0x9F9C}, {0x2EF2, 0x4E80}, {0x2EF3, 0x9F9F}};
+
+// The ideograph a radical's code point stands for (the Kangxi Radicals by their compatibility
+// decomposition, the supplement by the table above); any other code as it is.
+char16_t ideographOf(char16_t code) {
+    if (code >= 0x2F00 && code <= 0x2FDF) {
+        const QString ideograph = QString(QChar(code)).normalized(QString::NormalizationForm_KC);
+        return ideograph.size() == 1 ? ideograph.at(0).unicode() : code;
+    }
+    const auto* found = std::lower_bound(
+        std::begin(kSupplementRadicals), std::end(kSupplementRadicals), code,
+        [](const std::pair<char16_t, char16_t>& entry, char16_t c) { return entry.first < c; });
+    return found != std::end(kSupplementRadicals) && found->first == code ? found->second : code;
 }
 
 }  // namespace
@@ -199,9 +240,14 @@ void QtChartOutput::paint(QPainter& painter, const QRectF& page, const ChartDocu
 }
 
 QByteArray QtChartOutput::withSearchableText(QByteArray pdf) {
-    // Only inside the ToUnicode maps (between "begincmap" and "endcmap"), one <XXXX> code for
-    // another of the same length: no offset of the file moves.
-    static const QRegularExpression radical(QStringLiteral("<(2F[0-9A-D][0-9A-F])>"));
+    // Only the destinations inside the ToUnicode maps (between "begincmap" and "endcmap"), one
+    // <XXXX> code for another of the same length: no offset of the file moves. A map's line is
+    // "<first> <last> <code>" or "<first> <last> [<code> <code> ...]"; a code after a range of
+    // several glyphs stands for the first of consecutive code points and stays as it is.
+    static const QRegularExpression line(
+        QStringLiteral("^<[0-9A-Fa-f]{4}> <[0-9A-Fa-f]{4}> (\\[[^\\]\\n]*\\]|<[0-9A-Fa-f]{4}>)$"),
+        QRegularExpression::MultilineOption);
+    static const QRegularExpression code(QStringLiteral("<([0-9A-Fa-f]{4})>"));
     qsizetype at = 0;
     while ((at = pdf.indexOf("begincmap", at)) >= 0) {
         const qsizetype end = pdf.indexOf("endcmap", at);
@@ -209,16 +255,23 @@ QByteArray QtChartOutput::withSearchableText(QByteArray pdf) {
             break;
         }
         const QString map = QString::fromLatin1(pdf.mid(at, end - at));
-        for (auto match = radical.globalMatch(map); match.hasNext();) {
-            const QRegularExpressionMatch found = match.next();
-            const char16_t code = static_cast<char16_t>(found.captured(1).toUInt(nullptr, 16));
-            const QString ideograph =
-                QString(QChar(code)).normalized(QString::NormalizationForm_KC);
-            if (ideograph.size() == 1 && ideograph.at(0).unicode() != code) {
-                const QByteArray hex = QByteArray::number(ideograph.at(0).unicode(), 16)
-                                           .toUpper()
-                                           .rightJustified(4, '0');
-                pdf.replace(at + found.capturedStart(1), 4, hex);
+        for (auto lines = line.globalMatch(map); lines.hasNext();) {
+            const QRegularExpressionMatch found = lines.next();
+            const QStringView text = found.capturedView(0);
+            const bool one = text.mid(1, 4) == text.mid(8, 4);
+            if (!one && !found.capturedView(1).startsWith(u'[')) {
+                continue;
+            }
+            const QString destinations = found.captured(1);
+            for (auto codes = code.globalMatch(destinations); codes.hasNext();) {
+                const QRegularExpressionMatch each = codes.next();
+                const auto from = static_cast<char16_t>(each.captured(1).toUInt(nullptr, 16));
+                const char16_t to = ideographOf(from);
+                if (to != from) {
+                    const QByteArray hex =
+                        QByteArray::number(to, 16).toUpper().rightJustified(4, '0');
+                    pdf.replace(at + found.capturedStart(1) + each.capturedStart(1), 4, hex);
+                }
             }
         }
         at = end;

@@ -44,9 +44,10 @@ class QtChartOutput : public ChartOutput {
     static void paint(QPainter& painter, const QRectF& page, const ChartDocument& document,
                       int index = 0);
 
-    // The PDF with the text layer's Kangxi radicals (U+2F00..U+2FD5) taken back to the
-    // ideographs they stand for: the CJK fonts draw both with one glyph, and the PDF writer
-    // names a glyph by its lowest code point, so "行" would read back as "⾏".
+    // The PDF with the text layer's radicals, Kangxi (U+2F00..U+2FD5) and CJK Radicals
+    // Supplement (U+2E80..U+2EF3), taken back to the ideographs they stand for: the CJK fonts
+    // draw both with one glyph, and the PDF writer names a glyph by its lowest code point, so
+    // "行" would read back as "⾏" and "门" as "⻔". The arrangement's PDFs use it too.
     static QByteArray withSearchableText(QByteArray pdf);
 };
 

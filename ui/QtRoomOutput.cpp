@@ -1,5 +1,6 @@
 #include "ui/QtRoomOutput.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -33,6 +34,9 @@ QFont pageFont(qreal pixelSize, bool bold = false) {
                       QStringLiteral("SimSun")});
     font.setPixelSize(std::max(1, qRound(pixelSize)));
     font.setBold(bold);
+    // As on the chart: shaped, the digits after a letter get glyphs the PDF's text layer cannot
+    // name, and the code "S82" would read back as "S".
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -117,29 +121,34 @@ QPageLayout a4(QPageLayout::Orientation orientation, qreal margin) {
 }
 
 // Writes pages into a PDF over path: draw(writer, painter) lays them out; the file is replaced
-// only when everything went well.
+// only when everything went well. The text layer is made searchable as the chart's is.
 template <typename Draw>
 bool writePdfFile(const Text& path, const Text& title, const QPageLayout& first, Draw draw) {
-    QSaveFile file(toQString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setPageLayout(first);
         writer.setResolution(300);
         writer.setTitle(toQString(title));
         writer.setCreator(QStringLiteral("ExamBell"));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
             return false;
         }
         draw(writer, painter);
         if (!painter.end()) {
-            file.cancelWriting();
             return false;
         }
+    }
+    QSaveFile file(toQString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray pdf = QtChartOutput::withSearchableText(buffer.data());
+    if (file.write(pdf) != pdf.size()) {
+        file.cancelWriting();
+        return false;
     }
     return file.commit();
 }
@@ -250,7 +259,12 @@ bool QtRoomOutput::writeRoomsPdf(const ArrangementDocument& document, const Text
             return paintArea(writer);
         };
         for (const RoomPages& room : document.rooms) {
-            QtChartOutput::paint(painter, next(landscape), room.chart);
+            // A large room's chart runs over several pages, each with its rows' and columns'
+            // labels, as the seating chart prints.
+            const auto chartPages = static_cast<int>(QtChartOutput::pages(room.chart).size());
+            for (int index = 0; index < chartPages; ++index) {
+                QtChartOutput::paint(painter, next(landscape), room.chart, index);
+            }
             paintDoorList(painter, next(portrait), document, room);
             const int count = static_cast<int>(room.candidates.size());
             const int sheets = std::max(1, (count + kSignInRowsPerPage - 1) / kSignInRowsPerPage);

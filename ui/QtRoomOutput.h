@@ -1,7 +1,8 @@
 #pragma once
 // The arrangement's pages in PDF, drawn with QPainter: for every room its chart (A4 landscape,
-// drawn by QtChartOutput), its door list and its sign-in sheet (A4 portrait, the sheet running
-// on over as many pages as its rows need); and the desk labels on A4 label sheets.
+// drawn by QtChartOutput, a large room's over several pages), its door list and its sign-in sheet
+// (A4 portrait, the sheet running on over as many pages as its rows need); and the desk labels on
+// A4 label sheets.
 
 #include <QRectF>
 

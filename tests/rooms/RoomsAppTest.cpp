@@ -36,27 +36,11 @@ QString run(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// The simplified characters whose radical forms (CJK Radicals Supplement) the fonts' text layer
-// gives, and the characters they stand for.
-QChar fromRadical(QChar c) {
-    static const std::map<char16_t, char16_t> simplified = {
-        {u'\u2EC5', u'见'}, {u'\u2EC9', u'贝'}, {u'\u2ECB', u'车'}, {u'\u2ED3', u'长'},
-        {u'\u2ED4', u'门'}, {u'\u2EDA', u'页'}, {u'\u2EDB', u'风'}, {u'\u2EE2', u'马'},
-        {u'\u2EE5', u'鱼'}, {u'\u2EE6', u'鸟'}, {u'\u2EE9', u'黄'}};
-    const auto found = simplified.find(c.unicode());
-    return found == simplified.end() ? c : QChar(found->second);
-}
-
-// The pages of a PDF as pdftotext reads them (UTF-8); the CJK fonts' radical forms in the text
-// layer are taken back to the characters.
+// The pages of a PDF as pdftotext reads them (UTF-8), nothing taken back: what a search in a PDF
+// viewer finds.
 std::vector<QString> pdfPages(const std::filesystem::path& file) {
-    QString text;
-    for (const QChar c : run(QStringLiteral("pdftotext"),
-                             {QString::fromStdString(file.string()), QStringLiteral("-")})) {
-        const bool radical = c.unicode() >= 0x2F00 && c.unicode() <= 0x2FDF;
-        text += radical ? QString(c).normalized(QString::NormalizationForm_KC)
-                        : QString(fromRadical(c));
-    }
+    const QString text = run(QStringLiteral("pdftotext"),
+                             {QString::fromStdString(file.string()), QStringLiteral("-")});
     std::vector<QString> pages;
     for (const QString& page : text.split(QChar(u'\f'))) {
         pages.push_back(page);

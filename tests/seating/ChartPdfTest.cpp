@@ -243,6 +243,43 @@ TEST_F(ChartPdfTest, TheTextLayerKeepsEveryCharacter) {
     EXPECT_NE(text.find("第1行"), std::string::npos) << text;
 }
 
+TEST_F(ChartPdfTest, SimplifiedCharactersSharingARadicalsGlyphReadBackAsThemselves) {
+    // The CJK fonts draw 门, 黄, 马... with the glyphs of the radicals ⻔, ⻩, ⻢ (CJK Radicals
+    // Supplement), 行 with that of ⾏ (Kangxi Radicals).
+    const std::vector<std::string> utf8 = {"黄门", "马长风", "龙飞", "齐见贝",
+                                           "鱼鸟", "韦页车", "行知", "麦龟"};
+    std::vector<Text> names;
+    for (const std::string& name : utf8) {
+        names.push_back(g(name));
+    }
+    const ChartDocument document = chart(2, 4, 8, &names);
+    const Text file = joinPath(folder.text(), "radicals.pdf");
+    ASSERT_TRUE(output.writePdf(document, file));
+    const std::string text = pdfText(file);
+    for (const std::string& name : utf8) {
+        EXPECT_NE(text.find(name), std::string::npos) << name << "\n" << text;
+    }
+}
+
+TEST_F(ChartPdfTest, OnlyTheTextLayersCodesOfOneCharacterAreTakenBack) {
+    const QByteArray map =
+        "stream\n<2ED4> <2ED4> <2ED4>\nbegincmap\n"
+        "2 beginbfrange\n"
+        "<0003> <0003> <2ED4>\n"
+        "<0004> <0006> [<2EE9> <0041> <2F8F> ]\n"
+        "<2F00> <2F00> <0042>\n"
+        "<0010> <0019> <2ED0>\n"
+        "endbfrange\nendcmap\n<0001> <0001> <2ED4>\n";
+    const std::string taken = QtChartOutput::withSearchableText(map).toStdString();
+    EXPECT_EQ(taken, std::string("stream\n<2ED4> <2ED4> <2ED4>\nbegincmap\n"
+                                 "2 beginbfrange\n"
+                                 "<0003> <0003> <95E8>\n"
+                                 "<0004> <0006> [<9EC4> <0041> <884C> ]\n"
+                                 "<2F00> <2F00> <0042>\n"
+                                 "<0010> <0019> <2ED0>\n"
+                                 "endbfrange\nendcmap\n<0001> <0001> <2ED4>\n"));
+}
+
 TEST_F(ChartPdfTest, LargeChartsSplitOverPagesWithTheirLabels) {
     const ChartDocument document = chart(99, 99, 999, nullptr);
     EXPECT_EQ(document.table.rowCount(), 12);  // column labels and the 11 rows that hold seats
