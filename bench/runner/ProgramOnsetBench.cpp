@@ -9,7 +9,15 @@
 // The local time comes from the system clock shifted so that each round starts at 08:59:57; the
 // time between seconds is real.
 //
-// Usage: runner_program_onset_bench [rounds per cue file, default 12] [busy]
+// "desktop": the window on the display Qt is given (xcb on an X server) and SDL on the driver the
+// environment names (pulseaudio by default), with the program's D-Bus seams on the session and
+// system buses, and the exam's end cue on as well, so the run goes on after the cue as it does in
+// an exam: as the program runs on a desk. There is no pipe to read; the onset is the
+// post-mix one, and every gap of the window's thread longer than 50 ms is listed with the time,
+// after the cue's second, at which it ended. bench/runner/desktop_onset.sh starts an X server, a
+// window manager, a PulseAudio server on a null sink and a session bus of their own for it.
+//
+// Usage: runner_program_onset_bench [rounds per cue file, default 12] [busy] [desktop]
 #include <SDL2/SDL_mixer.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -18,6 +26,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -30,12 +39,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Application.h"
 #include "bench/support/CueOnsets.h"
+#include "platform/DBusClockSync.h"
+#include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
@@ -179,13 +191,16 @@ struct Figures {
     std::vector<double> pipe;
     std::vector<double> postMix;
     std::vector<double> longestGap;
-    std::vector<double> longestGapAt;  // ms after the cue's second, where that gap ended
+    std::vector<double> longestGapAt;   // ms after the cue's second, where that gap ended
+    std::vector<std::string> longGaps;  // per round: "gap@end" of each gap over 50 ms
 };
 
-void print(const Figures& f) {
-    std::printf("%s (%zu cues)\n", f.name, f.pipe.size());
-    std::printf("  onset ms, disk driver output    p50 %6.1f  p99 %6.1f  max %6.1f\n",
-                percentile(f.pipe, .5), percentile(f.pipe, .99), percentile(f.pipe, 1));
+void print(const Figures& f, bool desktop) {
+    std::printf("%s (%zu cues)\n", f.name, f.postMix.size());
+    if (!desktop) {
+        std::printf("  onset ms, disk driver output    p50 %6.1f  p99 %6.1f  max %6.1f\n",
+                    percentile(f.pipe, .5), percentile(f.pipe, .99), percentile(f.pipe, 1));
+    }
     std::printf("  onset ms, post-mix (runner's)   p50 %6.1f  p99 %6.1f  max %6.1f\n",
                 percentile(f.postMix, .5), percentile(f.postMix, .99), percentile(f.postMix, 1));
     std::printf("  longest event gap ms, 5 s after p50 %6.1f  p99 %6.1f  max %6.1f\n",
@@ -194,6 +209,12 @@ void print(const Figures& f) {
     std::printf("  ... it ended, ms after the second  p50 %6.0f  min %6.0f  max %6.0f\n",
                 percentile(f.longestGapAt, .5), percentile(f.longestGapAt, 0),
                 percentile(f.longestGapAt, 1));
+    if (desktop) {
+        std::puts("  gaps over 50 ms per round, as length@end in ms after the second:");
+        for (const std::string& round : f.longGaps) {
+            std::printf("    %s\n", round.empty() ? "-" : round.c_str());
+        }
+    }
 }
 
 }  // namespace
@@ -204,14 +225,23 @@ int main(int argc, char** argv) {
         ("exambell-onset-" + std::to_string(static_cast<long long>(::getpid())));
     std::filesystem::create_directories(work / "语音文件库");
     const std::filesystem::path fifo = work / "audio.fifo";
-    ::mkfifo(fifo.c_str(), 0600);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", fifo.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bool busy = false;
+    bool desktop = false;
+    for (int i = 2; i < argc; ++i) {
+        // "busy": two threads keep both cores busy throughout, as on a loaded machine.
+        busy = busy || std::string(argv[i]) == "busy";
+        desktop = desktop || std::string(argv[i]) == "desktop";
+    }
+    if (desktop) {
+        setenv("SDL_AUDIODRIVER", "pulseaudio", 0);
+    } else {
+        ::mkfifo(fifo.c_str(), 0600);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", fifo.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
     QApplication qt(argc, argv);
     const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 12;
-    // "busy": two threads keep both cores busy throughout, as on a loaded machine.
-    const bool busy = argc > 2 && std::string(argv[2]) == "busy";
     std::atomic<bool> burning{busy};
     std::vector<std::thread> burners;
     for (int i = 0; busy && i < 2; ++i) {
@@ -228,7 +258,16 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path tone = writeTone("exambell-program-onset-tone.wav");
 
-    PipeReader reader(fifo);
+    std::optional<PipeReader> reader;
+    if (!desktop) {
+        reader.emplace(fifo);
+    }
+    std::optional<DBusClockSync> clockSync;
+    std::optional<DBusInhibitor> inhibitor;
+    if (desktop) {
+        clockSync.emplace(QDBusConnection::systemBus());
+        inhibitor.emplace(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
+    }
     ShiftedClock clock;
     YesDialogs dialogs;
     SdlAudioOutput::Options options;
@@ -248,6 +287,10 @@ int main(int argc, char** argv) {
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = &audio;
+    if (desktop) {
+        platform.clockSync = &*clockSync;
+        platform.inhibitor = &*inhibitor;
+    }
     Application app(platform);
     app.startUp();
     MainWindow& w = app.mainWindow();
@@ -256,7 +299,7 @@ int main(int argc, char** argv) {
         w.examEnabled[n]->setChecked(n == 1);
     }
     for (int n = 1; n <= kCueCount; ++n) {
-        w.cueEnabled[n]->setChecked(n == 4);
+        w.cueEnabled[n]->setChecked(n == 4 || (desktop && n == 6));
     }
     w.examStart[1]->setText("09:00");
     w.examDuration[1]->setText("20");
@@ -267,6 +310,7 @@ int main(int argc, char** argv) {
     std::int64_t longest = 0;
     std::int64_t longestAt = 0;
     std::int64_t dueMilliseconds = 0;
+    std::string longGaps;
     QTimer beat;
     beat.setTimerType(Qt::PreciseTimer);
     QObject::connect(&beat, &QTimer::timeout, [&] {
@@ -275,13 +319,17 @@ int main(int argc, char** argv) {
             longest = gap;
             longestAt = QDateTime::currentMSecsSinceEpoch() - dueMilliseconds;
         }
+        if (gap > 50) {
+            const std::int64_t at = QDateTime::currentMSecsSinceEpoch() - dueMilliseconds;
+            longGaps += std::to_string(gap) + "@" + std::to_string(at) + " ";
+        }
     });
     beat.start(5);
 
     const Text mp3 = w.cuePath[4]->text();
     Figures figures[2] = {
-        {"04开考.mp3 (the shipped recording, compressed-audio player)", {}, {}, {}, {}},
-        {"200 ms WAV tone (simple player, as bench/runner plays)", {}, {}, {}, {}}};
+        {"04开考.mp3 (the shipped recording, compressed-audio player)", {}, {}, {}, {}, {}},
+        {"200 ms WAV tone (simple player, as bench/runner plays)", {}, {}, {}, {}, {}}};
     for (int kind = 0; kind < 2; ++kind) {
         w.cuePath[4]->setText(kind == 0 ? mp3 : utf8ToGbk(tone.string()));
         for (int round = 0; round < rounds; ++round) {
@@ -290,22 +338,27 @@ int main(int argc, char** argv) {
             // The wall instant the virtual 09:00:00 falls on.
             const std::int64_t dueMicroseconds = (real + 3000) * 1000;
             dueMilliseconds = real + 3000;
-            reader.expect(dueMicroseconds);
+            if (reader) {
+                reader->expect(dueMicroseconds);
+            }
             {
                 std::lock_guard guard(postMixOnsets.lock);
                 postMixOnsets.dueMicroseconds = dueMicroseconds;
             }
-            const std::size_t before = reader.onsets().size();
+            const std::size_t before = postMixOnsets.count();
             w.runButton->button()->click();
-            // Until five seconds after the cue: the run ends by itself once it has played.
+            // Until five seconds after the cue (without "desktop" the run ends by itself once the
+            // cue has played).
             waitInEventLoop(
                 static_cast<int>(dueMicroseconds / 1000 - QDateTime::currentMSecsSinceEpoch()));
             sinceLast.restart();
             longest = 0;
+            longGaps.clear();
             waitInEventLoop(5000);
+            figures[kind].longGaps.push_back(longGaps);
             figures[kind].longestGap.push_back(static_cast<double>(longest));
             figures[kind].longestGapAt.push_back(static_cast<double>(longestAt));
-            if (reader.onsets().size() == before) {
+            if (postMixOnsets.count() == before) {
                 std::printf("round %d: no onset\n", round);
             }
             w.stopButton->button()->click();
@@ -316,7 +369,7 @@ int main(int argc, char** argv) {
         }
     }
     // Split the onsets by kind: the first `rounds` are the MP3's.
-    std::vector<double> all = reader.onsets();
+    std::vector<double> all = reader ? reader->onsets() : std::vector<double>();
     std::vector<double> post;
     {
         std::lock_guard guard(postMixOnsets.lock);
@@ -331,7 +384,7 @@ int main(int argc, char** argv) {
         };
         figures[kind].pipe = slice(all);
         figures[kind].postMix = slice(post);
-        print(figures[kind]);
+        print(figures[kind], desktop);
     }
     Mix_SetPostMix(nullptr, nullptr);
     burning = false;

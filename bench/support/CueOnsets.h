@@ -28,6 +28,11 @@ struct Onsets {
     int rate = 44100;
     Uint16 format = AUDIO_S16SYS;
     int channels = 2;
+
+    std::size_t count() {
+        std::lock_guard<std::mutex> guard(lock);
+        return milliseconds.size();
+    }
 };
 // The mixer's post-mix callback has no context of its own: the onsets it measures.
 inline Onsets* gOnsets = nullptr;
