@@ -518,6 +518,7 @@ void DisplayServer::route() {
             res.set_content(body.constData(), static_cast<std::size_t>(body.size()),
                             "application/json; charset=utf-8");
             ++answered_;
+            ++clockAnswered_;
             return;
         }
         // The room pages' own requests (their clock, their reports, the recordings).
@@ -530,6 +531,9 @@ void DisplayServer::route() {
                 res.set_content(a.body.constData(), static_cast<std::size_t>(a.body.size()),
                                 a.type.c_str());
                 ++answered_;
+                if (req.path == "/room") {
+                    ++clockAnswered_;
+                }
             }
             return;
         }

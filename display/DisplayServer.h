@@ -99,6 +99,8 @@ class DisplayServer {
 
     // Requests answered with 200 since start (for tests and the benchmark).
     std::int64_t answered() const { return answered_; }
+    // Of those, the answers that carry the clock (/state, /room): a page's round trips.
+    std::int64_t clockAnswered() const { return clockAnswered_; }
 
   private:
     struct File {
@@ -119,6 +121,7 @@ class DisplayServer {
     int port_ = 0;
     StartFailure failure_ = StartFailure::None;
     std::atomic<std::int64_t> answered_{0};
+    std::atomic<std::int64_t> clockAnswered_{0};
 
     std::mutex stateLock_;
     bool published_ = false;

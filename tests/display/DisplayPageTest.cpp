@@ -109,7 +109,7 @@ TEST_F(DisplayPage, RunsOnWithoutTheServerAndSaysSoAfterAMinute) {
     std::atomic<bool> done{false};
     std::thread stopper([&] {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!done && server.answered() < 6 && std::chrono::steady_clock::now() < until) {
+        while (!done && server.clockAnswered() < 6 && std::chrono::steady_clock::now() < until) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         server.stop();
