@@ -21,7 +21,8 @@ BUILD_PACKAGES=(
 RUN_PACKAGES=(
     libreoffice-calc
 )
-# Only for the tests and benchmarks.
+# Only for the tests and benchmarks (the acceptance tests read written files back with openpyxl,
+# LibreOffice and pdftotext, show the room page in Chromium and start their own PulseAudio).
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libssl-dev openssl
@@ -29,6 +30,7 @@ TEST_PACKAGES=(
     unzip poppler-utils
     desktop-file-utils appstream
     pulseaudio
+    python3-openpyxl libreoffice-calc
 )
 # Only for tools/fuzz: clang with libFuzzer and its sanitizers, on top of the test packages.
 FUZZ_PACKAGES=(
