@@ -8,14 +8,20 @@
 
 namespace exambell {
 
+class ArrangementWindow;
 class DisplaySetupWindow;
 class ImportWindow;
 class MainWindow;
+class PlanWindow;
+class RoomStatusWindow;
 class SeatingWindow;
 
 void nameControls(MainWindow& window);
 void nameControls(SeatingWindow& window);
 void nameControls(ImportWindow& window);
 void nameControls(DisplaySetupWindow& window);
+void nameControls(PlanWindow& window);
+void nameControls(ArrangementWindow& window);
+void nameControls(RoomStatusWindow& window);
 
 }  // namespace exambell

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -137,6 +138,7 @@ ArrangementWindow::ArrangementWindow(QWidget* owner)
         order.push_back(c->widget());
     }
     setVisualTabOrder(order);
+    nameControls(*this);
 }
 
 }  // namespace exambell

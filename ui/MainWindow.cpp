@@ -204,12 +204,11 @@ MainWindow::MainWindow(QWidget* owner)
     // The right part: the late-start row above the list, the list, the notice over its foot.
     for (Control* c : std::initializer_list<Control*>{
              saveButton, importButton, stopButton, downloadButton, seatingButton, runButton,
-             displayButton, shiftExam, shiftMinutes, shiftButton, reminderList}) {
+             planButton, displayButton, shiftExam, shiftMinutes, shiftButton, reminderList}) {
         order.push_back(c->widget());
     }
     order.push_back(missNotice->dismissButton());
     setVisualTabOrder(order);
-    QWidget::setTabOrder(displayButton->widget(), planButton->widget());
     nameControls(*this);
 }
 

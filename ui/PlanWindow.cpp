@@ -2,6 +2,7 @@
 
 #include <QTreeWidget>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -102,6 +103,21 @@ PlanWindow::PlanWindow(QWidget* owner)
     printButton->setGeometry(126, 562, 120, 30);
     saveButton = new Button(this, gbk("保存安排按钮"), gbk("保存安排"));
     saveButton->setGeometry(660, 562, 110, 30);
+
+    // Tab follows the eye: the plan row, the sittings and their row of boxes, the day's
+    // operations, the cues with the boxes right of them, the bottom row.
+    std::vector<QWidget*> order;
+    for (Control* c : std::initializer_list<Control*>{
+             planBox,         nameEdit,       newButton,       removePlanButton, activeBox,
+             autoStartBox,    sittingList,    dateEdit,        subjectEdit,      startEdit,
+             durationEdit,    addButton,      changeButton,    removeButton,     copyButton,
+             copyDateEdit,    moveButton,     moveMinutesEdit, cueList,          cueNameEdit,
+             cueAnchorBox,    cueMinutesEdit, cuePathEdit,     cueChooseButton,  cueAddButton,
+             cueRemoveButton, importButton,   printButton,     saveButton}) {
+        order.push_back(c->widget());
+    }
+    setVisualTabOrder(order);
+    nameControls(*this);
 }
 
 int PlanWindow::chosenRow(const ReportList& list) {

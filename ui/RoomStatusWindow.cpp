@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "ui/AccessibleNames.h"
 #include "ui/QtText.h"
 
 namespace exambell {
@@ -51,6 +52,7 @@ RoomStatusWindow::RoomStatusWindow(QWidget* owner)
     groupCueList->setGeometry(12, 362, 836, 146);
     setVisualTabOrder({roomList->widget(), groupsEdit->widget(), applyGroupsButton->widget(),
                        groupChoice->widget(), assignButton->widget(), groupCueList->widget()});
+    nameControls(*this);
 }
 
 }  // namespace exambell

@@ -171,7 +171,7 @@ SeatingWindow::SeatingWindow(QWidget* owner)
              importButton,       rosterEdit,       grid,          codeEdit,
              reproduceButton,    renameButton,     deleteButton,  roomEdit,
              examEdit,           mixedEdit,        pdfButton,     printButton,
-             saveWorkbookButton, numberPrefixEdit, numberingBox}) {
+             saveWorkbookButton, numberPrefixEdit, numberingBox,  roomsButton}) {
         order.push_back(c->widget());
     }
     setVisualTabOrder(order);

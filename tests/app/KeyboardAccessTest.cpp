@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QSet>
 #include <QTest>
@@ -14,10 +15,15 @@
 #include <vector>
 
 #include "app/DisplayBinder.h"
+#include "app/PlanBinder.h"
+#include "app/RoomStatusBinder.h"
 #include "tests/support/AppFixture.h"
+#include "ui/ArrangementWindow.h"
 #include "ui/DisplaySetupWindow.h"
 #include "ui/ImportWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/PlanWindow.h"
+#include "ui/RoomStatusWindow.h"
 #include "ui/SeatingWindow.h"
 
 namespace exambell::test {
@@ -42,12 +48,13 @@ QString spokenName(QWidget* w) {
     return accessible->text(QAccessible::Name);
 }
 
-// The widgets of a window that Tab stops at: shown, enabled, taking Tab focus themselves.
-std::vector<QWidget*> tabStops(QWidget* window) {
+// The widgets of a window that Tab stops at: shown, enabled (or, with everyStop, also those
+// that are not enabled yet), taking Tab focus themselves.
+std::vector<QWidget*> tabStops(QWidget* window, bool everyStop = false) {
     std::vector<QWidget*> stops;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() && !w->focusProxy() &&
-            (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
+        if (w->window() == window && w->isVisibleTo(window) && (everyStop || w->isEnabled()) &&
+            !w->focusProxy() && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus) {
             stops.push_back(w);
         }
     }
@@ -133,10 +140,11 @@ bool hasLetter(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
 
-// Each stop, and each button (the arrows of the number boxes take no focus), has a spoken name
-// with a word in it that is not its design name, unless the design name is its caption.
+// Each stop, the disabled ones included, and each button (the arrows of the number boxes take no
+// focus) has a spoken name with a word in it that is neither its design name, unless the design
+// name is its caption, nor only the title of its group.
 void expectSpokenNames(QWidget* window) {
-    std::vector<QWidget*> named = tabStops(window);
+    std::vector<QWidget*> named = tabStops(window, true);
     for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
         if (b->isVisibleTo(window) && std::find(named.begin(), named.end(), b) == named.end()) {
             named.push_back(b);
@@ -150,6 +158,12 @@ void expectSpokenNames(QWidget* window) {
             << w->objectName().toStdString() << " is heard as \"" << spoken.toStdString() << '"';
         if (!captionIsDesignName) {
             EXPECT_NE(spoken, w->objectName()) << "a screen reader hears the design name";
+        }
+        // Qt names a box without a name of its own by the title of the group it lies in.
+        if (auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
+            group && !button && spoken == group->title()) {
+            EXPECT_FALSE(w->accessibleName().isEmpty())
+                << w->objectName().toStdString() << " is heard as its group's title only";
         }
     }
 }
@@ -181,7 +195,7 @@ TEST_F(KeyboardAccess, MainWindowIdleAndDuringRun) {
              QStringLiteral("提醒1"), QStringLiteral("提醒路径1"), QStringLiteral("修改1"),
              QStringLiteral("试听1"), QStringLiteral("试听7"), QStringLiteral("保存设置按钮"),
              QStringLiteral("座位表生成按钮"), QStringLiteral("开始运行按钮"),
-             QStringLiteral("考场时钟按钮")});
+             QStringLiteral("考试安排按钮"), QStringLiteral("考场时钟按钮")});
     expectSpokenNames(&w);
     EXPECT_EQ(spokenName(w.examSubject[1]->widget()), QStringLiteral("第1场考试科目"));
     EXPECT_EQ(spokenName(w.cueChoose[2]->widget()),
@@ -218,7 +232,8 @@ TEST_F(KeyboardAccess, SeatingWindowTabLeavesTheGrid) {
          QStringLiteral("分割符列表"), QStringLiteral("一键导入按钮"), QStringLiteral("人员编辑框"),
          QStringLiteral("高级表格1"), QStringLiteral("抽签码编辑"), QStringLiteral("考场编辑框"),
          QStringLiteral("考试编辑框"), QStringLiteral("混排班级编辑框"),
-         QStringLiteral("考号前缀编辑框"), QStringLiteral("考号顺序列表")});
+         QStringLiteral("考号前缀编辑框"), QStringLiteral("考号顺序列表"),
+         QStringLiteral("考场编排按钮")});
     expectSpokenNames(seating);
     EXPECT_EQ(spokenName(grid), QStringLiteral("座位表"));
     EXPECT_EQ(spokenName(inWindow(seating, "分割符列表")), QStringLiteral("分隔符"));
@@ -233,7 +248,8 @@ TEST_F(KeyboardAccess, ImportAndExamRoomClockWindows) {
     show(setup);
     expectEveryStopReached(setup);
     expectTabOrder(setup, {QStringLiteral("屏幕列表"), QStringLiteral("全屏显示按钮"),
-                           QStringLiteral("网页开关"), QStringLiteral("端口编辑")});
+                           QStringLiteral("网页开关"), QStringLiteral("端口编辑"),
+                           QStringLiteral("考场状态按钮")});
     expectSpokenNames(setup);
     setup->close();
 
@@ -246,6 +262,81 @@ TEST_F(KeyboardAccess, ImportAndExamRoomClockWindows) {
                    {QStringLiteral("编辑框1"), QStringLiteral("按钮1"), QStringLiteral("修改")});
     expectSpokenNames(import);
     EXPECT_EQ(spokenName(import->pathEdit->widget()), QStringLiteral("配置文件路径"));
+}
+
+TEST_F(KeyboardAccess, PlanWindow) {
+    QTest::mouseClick(inWindow(&main(), "考试安排按钮"), Qt::LeftButton);
+    PlanWindow* plans = app->planBinder().planWindow();
+    ASSERT_NE(plans, nullptr);
+    show(plans);
+    expectEveryStopReached(plans);
+    expectTabOrder(plans, {QStringLiteral("安排选择框"),   QStringLiteral("安排名称框"),
+                           QStringLiteral("新建安排按钮"), QStringLiteral("当前安排框"),
+                           QStringLiteral("自动开始框"),   QStringLiteral("场次列表"),
+                           QStringLiteral("场次日期框"),   QStringLiteral("场次科目框"),
+                           QStringLiteral("场次开始框"),   QStringLiteral("场次时长框"),
+                           QStringLiteral("添加场次按钮"), QStringLiteral("复制当天按钮"),
+                           QStringLiteral("复制日期框"),   QStringLiteral("整天平移按钮"),
+                           QStringLiteral("整天平移框"),   QStringLiteral("安排提醒列表"),
+                           QStringLiteral("提醒名称框"),   QStringLiteral("提醒起点框"),
+                           QStringLiteral("提醒分钟框"),   QStringLiteral("提醒录音框"),
+                           QStringLiteral("选择录音按钮"), QStringLiteral("导入时间表按钮"),
+                           QStringLiteral("保存安排按钮")});
+    expectSpokenNames(plans);
+    EXPECT_EQ(spokenName(plans->dateEdit->widget()), QStringLiteral("场次日期"));
+    EXPECT_EQ(spokenName(plans->changeButton->widget()), QStringLiteral("修改所选场次"));
+    EXPECT_EQ(spokenName(plans->cueAnchorBox->widget()), QStringLiteral("计时起点"));
+}
+
+TEST_F(KeyboardAccess, ArrangementWindowTabLeavesTheSummary) {
+    QTest::mouseClick(inWindow(&main(), "座位表生成按钮"), Qt::LeftButton);
+    SeatingWindow* seating = app->seatingWindow();
+    ASSERT_NE(seating, nullptr);
+    QTest::mouseClick(inWindow(seating, "考场编排按钮"), Qt::LeftButton);
+    auto* arrangement = seating->findChild<ArrangementWindow*>();
+    ASSERT_NE(arrangement, nullptr);
+    show(arrangement);
+    const std::vector<QWidget*> stops = tabStops(arrangement);
+    QWidget* summary = arrangement->summary->widget();
+    EXPECT_EQ(press(summary, stops, Qt::Key_Backtab), inWindow(arrangement, "按码编排按钮"));
+    // The export buttons wait for a draw: Tab goes round to the first box.
+    EXPECT_EQ(press(summary, stops), inWindow(arrangement, "年级班级编辑框"));
+    expectEveryStopReached(arrangement);
+    expectTabOrder(arrangement,
+                   {QStringLiteral("年级班级编辑框"),     QStringLiteral("年级分隔符列表"),
+                    QStringLiteral("年级名单编辑框"),     QStringLiteral("导入年级班级按钮"),
+                    QStringLiteral("年级班级列表"),       QStringLiteral("删除年级班级按钮"),
+                    QStringLiteral("考场列表编辑框"),     QStringLiteral("批量考场数编辑"),
+                    QStringLiteral("批量排数编辑"),       QStringLiteral("批量列数编辑"),
+                    QStringLiteral("批量留空列表"),       QStringLiteral("批量生成考场按钮"),
+                    QStringLiteral("编排顺序列表"),       QStringLiteral("同班不相邻复选框"),
+                    QStringLiteral("编排考号前缀编辑框"), QStringLiteral("考场位数编辑"),
+                    QStringLiteral("座号位数编辑"),       QStringLiteral("编排考试编辑框"),
+                    QStringLiteral("开始编排按钮"),       QStringLiteral("编排抽签码编辑"),
+                    QStringLiteral("按码编排按钮"),       QStringLiteral("编排结果表格")});
+    expectSpokenNames(arrangement);
+    EXPECT_EQ(spokenName(inWindow(arrangement, "年级班级列表")),
+              QStringLiteral("已导入的年级班级"));
+    EXPECT_EQ(spokenName(inWindow(arrangement, "批量排数编辑_up")),
+              QStringLiteral("增加批量考场的座位排数"));
+    EXPECT_EQ(spokenName(summary), QStringLiteral("编排结果表"));
+}
+
+TEST_F(KeyboardAccess, RoomStatusWindow) {
+    QTest::mouseClick(inWindow(&main(), "考场时钟按钮"), Qt::LeftButton);
+    DisplaySetupWindow* setup = app->displayBinder().setupWindow();
+    ASSERT_NE(setup, nullptr);
+    QTest::mouseClick(inWindow(setup, "考场状态按钮"), Qt::LeftButton);
+    RoomStatusWindow* status = app->displayBinder().rooms().window();
+    ASSERT_NE(status, nullptr);
+    show(status);
+    expectEveryStopReached(status);
+    expectTabOrder(status, {QStringLiteral("考场列表"), QStringLiteral("延时组编辑"),
+                            QStringLiteral("应用延时组按钮"), QStringLiteral("延时组选择"),
+                            QStringLiteral("设定延时组按钮"), QStringLiteral("延时组提醒列表")});
+    expectSpokenNames(status);
+    EXPECT_EQ(spokenName(status->groupChoice->widget()), QStringLiteral("所选考场的延时组"));
+    EXPECT_EQ(spokenName(status->applyGroupsButton->widget()), QStringLiteral("应用延时组"));
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ TEST(VisibleStates, TabFollowsTheEyeAndSkipsHiddenControls) {
     expected << QStringLiteral("保存设置按钮") << QStringLiteral("导出设置按钮")
              << QStringLiteral("停止播放按钮") << QStringLiteral("下载语音按钮")
              << QStringLiteral("座位表生成按钮") << QStringLiteral("开始运行按钮")
-             << QStringLiteral("考场时钟按钮") << QStringLiteral("考试安排按钮");
+             << QStringLiteral("考试安排按钮") << QStringLiteral("考场时钟按钮");
     EXPECT_EQ(visited, expected);
     // Wide (a run): the reminder list is inside the window and takes its Tab stop again.
     w.setWindowWidth(MainWindow::kWideWidth);
