@@ -45,7 +45,7 @@ struct Platform {
     // settingsDir has none; empty: none.
     Text preparedDir;
     bool noSettingsFolder = false;  // nowhere may keep config.ini: saves are refused
-    Text homeDir;      // GBK: where the import dialog first opens; empty: the program directory
+    Text homeDir;  // GBK: where the import dialog first opens; empty: the program directory
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
     AudioOutput* audio = nullptr;
