@@ -43,7 +43,7 @@ const Text kRoomLinePrefix = utf8ToGbk("考场列表第 ");
 const Text kRoomLineMiddle = utf8ToGbk(" 行：");
 const Text kDigitsNotNumbers = utf8ToGbk("考场位数和座号位数须填数字");
 const Text kBadCode =
-    utf8ToGbk("抽签码无效：应为10个字母或数字（不含0、1、I、O），请核对后重新输入");
+    utf8ToGbk("抽签码无效：应为11个字母或数字（不含0、1、I、O），请核对后重新输入");
 const Text kPairs1 = utf8ToGbk("有的班级人数太多，无法让同班考生全部不相邻；已尽量分开，仍有 ");
 const Text kPairs2 = utf8ToGbk(" 对同班考生前后或左右相邻");
 const Text kNotKept = utf8ToGbk("编排已完成，但无法写入配置文件：下次打开时不会显示这次编排");
