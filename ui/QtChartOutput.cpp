@@ -32,33 +32,6 @@ const Text kPageEnd = utf8ToGbk("页");
 // The size the font metrics are taken at; sizes scale from it.
 constexpr qreal kReferenceSize = 100;
 
-QFont chartFont(qreal pixelSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"),
-                      QStringLiteral("SimSun")});
-    font.setPixelSize(std::max(1, qRound(pixelSize)));
-    font.setBold(bold);
-    // Shaping gives the digits after a letter glyphs of their own that the PDF's text layer
-    // cannot name ("S82" would read back as "S"): the codes and names must copy and search whole.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
-// Fills rect with one line of text, shrinking the font until it fits.
-void drawLine(QPainter& painter, const QRectF& rect, const QString& text, qreal pixelSize,
-              bool bold, int align) {
-    qreal size = pixelSize;
-    QFont font = chartFont(size, bold);
-    while (size > 1 &&
-           QFontMetricsF(font, painter.device()).horizontalAdvance(text) > rect.width()) {
-        size *= 0.9;
-        font = chartFont(size, bold);
-    }
-    painter.setFont(font);
-    painter.drawText(rect, align | Qt::TextSingleLine, text);
-}
-
 // The largest size (up to most) at which every line of text fits box, each on a line of its own.
 qreal ownSize(const QString& text, const QSizeF& box, qreal most, const QFontMetricsF& reference) {
     const QStringList lines = text.split(u'\n');
@@ -339,6 +312,30 @@ ChartOutput::PrintResult QtChartOutput::print(const ChartDocument& document,
         paint(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), document, index);
     }
     return painter.end() ? PrintResult::Printed : PrintResult::Failed;
+}
+
+QFont QtChartOutput::chartFont(qreal pixelSize, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"),
+                      QStringLiteral("SimSun")});
+    font.setPixelSize(std::max(1, qRound(pixelSize)));
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+void QtChartOutput::drawLine(QPainter& painter, const QRectF& rect, const QString& text,
+                             qreal pixelSize, bool bold, int align) {
+    qreal size = pixelSize;
+    QFont font = chartFont(size, bold);
+    while (size > 1 &&
+           QFontMetricsF(font, painter.device()).horizontalAdvance(text) > rect.width()) {
+        size *= 0.9;
+        font = chartFont(size, bold);
+    }
+    painter.setFont(font);
+    painter.drawText(rect, align | Qt::TextSingleLine, text);
 }
 
 }  // namespace exambell

@@ -5,6 +5,7 @@
 // of its rows and columns.
 
 #include <QByteArray>
+#include <QFont>
 #include <QRectF>
 #include <vector>
 
@@ -49,6 +50,14 @@ class QtChartOutput : public ChartOutput {
     // draw both with one glyph, and the PDF writer names a glyph by its lowest code point, so
     // "行" would read back as "⾏" and "门" as "⻔". The arrangement's PDFs use it too.
     static QByteArray withSearchableText(QByteArray pdf);
+
+    // The printed pages' font at pixelSize: a CJK face first and no shaping, since shaping gives
+    // the digits after a letter glyphs the PDF's text layer cannot name ("S82" would read back as
+    // "S") and the codes and names must copy and search whole.
+    static QFont chartFont(qreal pixelSize, bool bold = false);
+    // Fills rect with one line of text, shrinking the font until it fits the width.
+    static void drawLine(QPainter& painter, const QRectF& rect, const QString& text,
+                         qreal pixelSize, bool bold, int align);
 };
 
 }  // namespace exambell

@@ -27,33 +27,6 @@ const Text kPageMiddle = utf8ToGbk(" / ");
 const Text kPageSuffix = utf8ToGbk(" 页");
 const Text kSeatPrefix = utf8ToGbk("座号 ");
 
-QFont pageFont(qreal pixelSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"),
-                      QStringLiteral("SimSun")});
-    font.setPixelSize(std::max(1, qRound(pixelSize)));
-    font.setBold(bold);
-    // As on the chart: shaped, the digits after a letter get glyphs the PDF's text layer cannot
-    // name, and the code "S82" would read back as "S".
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
-// text in rect on one line, the font made smaller until it fits the width.
-void drawFitted(QPainter& painter, const QRectF& rect, const QString& text, qreal pixelSize,
-                bool bold, int align) {
-    qreal size = pixelSize;
-    QFont font = pageFont(size, bold);
-    while (size > 2 &&
-           QFontMetricsF(font, painter.device()).horizontalAdvance(text) > rect.width()) {
-        size *= 0.9;
-        font = pageFont(size, bold);
-    }
-    painter.setFont(font);
-    painter.drawText(rect, align | Qt::TextSingleLine, text);
-}
-
 qreal millimetre(const QPainter& painter) {
     return painter.device()->logicalDpiY() / 25.4;
 }
@@ -88,8 +61,8 @@ struct Table {
             }
             painter.drawRect(box);
             if (j < texts.size() && !texts[j].empty()) {
-                drawFitted(painter, box.adjusted(pad, 0, -pad, 0), toQString(texts[j]),
-                           rowHeight * 0.5, bold, Qt::AlignCenter);
+                QtChartOutput::drawLine(painter, box.adjusted(pad, 0, -pad, 0), toQString(texts[j]),
+                                        rowHeight * 0.5, bold, Qt::AlignCenter);
             }
         }
     }
@@ -98,20 +71,22 @@ struct Table {
 // The title block of a portrait page; returns where the page's body starts.
 qreal titleBlock(QPainter& painter, const QRectF& page, const Text& heading, const Text& details) {
     const qreal mm = millimetre(painter);
-    drawFitted(painter, QRectF(page.left(), page.top(), page.width(), 14 * mm), toQString(heading),
-               9 * mm, true, Qt::AlignCenter);
-    drawFitted(painter, QRectF(page.left(), page.top() + 15 * mm, page.width(), 7 * mm),
-               toQString(details), 4 * mm, false, Qt::AlignCenter);
+    QtChartOutput::drawLine(painter, QRectF(page.left(), page.top(), page.width(), 14 * mm),
+                            toQString(heading), 9 * mm, true, Qt::AlignCenter);
+    QtChartOutput::drawLine(painter,
+                            QRectF(page.left(), page.top() + 15 * mm, page.width(), 7 * mm),
+                            toQString(details), 4 * mm, false, Qt::AlignCenter);
     return page.top() + 26 * mm;
 }
 
 void footerLine(QPainter& painter, const QRectF& page, const Text& left, const Text& right) {
     const qreal mm = millimetre(painter);
     const QRectF footer(page.left(), page.bottom() - 6 * mm, page.width(), 6 * mm);
-    drawFitted(painter, footer, toQString(left), 3.5 * mm, false, Qt::AlignLeft | Qt::AlignVCenter);
+    QtChartOutput::drawLine(painter, footer, toQString(left), 3.5 * mm, false,
+                            Qt::AlignLeft | Qt::AlignVCenter);
     if (!right.empty()) {
-        drawFitted(painter, footer, toQString(right), 3.5 * mm, false,
-                   Qt::AlignRight | Qt::AlignVCenter);
+        QtChartOutput::drawLine(painter, footer, toQString(right), 3.5 * mm, false,
+                                Qt::AlignRight | Qt::AlignVCenter);
     }
 }
 
@@ -167,8 +142,8 @@ void QtRoomOutput::paintDoorList(QPainter& painter, const QRectF& page,
     painter.setPen(QPen(Qt::black, 0.25 * mm));
     qreal y = titleBlock(painter, page, document.doorHeading(room), document.roomDetails(room));
     // The room's name once more, as large as the door wants it.
-    drawFitted(painter, QRectF(page.left(), y, page.width(), 22 * mm), toQString(room.room),
-               18 * mm, true, Qt::AlignCenter);
+    QtChartOutput::drawLine(painter, QRectF(page.left(), y, page.width(), 22 * mm),
+                            toQString(room.room), 18 * mm, true, Qt::AlignCenter);
     y += 26 * mm;
     // Up to 30 candidates in one block of columns, more side by side in two.
     const int count = static_cast<int>(room.candidates.size());
@@ -228,17 +203,19 @@ void QtRoomOutput::paintLabel(QPainter& painter, const QRectF& box,
     painter.setPen(Qt::black);
     const QRectF inner = box.adjusted(4 * mm, 3 * mm, -4 * mm, -3 * mm);
     const qreal line = inner.height() / 5;
-    drawFitted(painter, QRectF(inner.left(), inner.top(), inner.width(), line),
-               toQString(room.room + "  " + kSeatPrefix + candidate.seat), line * 0.62, false,
-               Qt::AlignLeft | Qt::AlignVCenter);
-    drawFitted(painter, QRectF(inner.left(), inner.top() + line, inner.width(), line * 2),
-               toQString(candidate.name), line * 1.35, true, Qt::AlignCenter);
-    drawFitted(painter, QRectF(inner.left(), inner.top() + line * 3, inner.width(), line),
-               toQString(kExamNumber + " " + candidate.examNumber), line * 0.7, true,
-               Qt::AlignCenter);
-    drawFitted(painter, QRectF(inner.left(), inner.top() + line * 4, inner.width(), line),
-               toQString(candidate.className + "  " + candidate.position), line * 0.55, false,
-               Qt::AlignCenter);
+    QtChartOutput::drawLine(painter, QRectF(inner.left(), inner.top(), inner.width(), line),
+                            toQString(room.room + "  " + kSeatPrefix + candidate.seat), line * 0.62,
+                            false, Qt::AlignLeft | Qt::AlignVCenter);
+    QtChartOutput::drawLine(painter,
+                            QRectF(inner.left(), inner.top() + line, inner.width(), line * 2),
+                            toQString(candidate.name), line * 1.35, true, Qt::AlignCenter);
+    QtChartOutput::drawLine(
+        painter, QRectF(inner.left(), inner.top() + line * 3, inner.width(), line),
+        toQString(kExamNumber + " " + candidate.examNumber), line * 0.7, true, Qt::AlignCenter);
+    QtChartOutput::drawLine(painter,
+                            QRectF(inner.left(), inner.top() + line * 4, inner.width(), line),
+                            toQString(candidate.className + "  " + candidate.position), line * 0.55,
+                            false, Qt::AlignCenter);
     painter.restore();
 }
 
