@@ -245,12 +245,12 @@ void RoomArrangement::listRooms() {
     const int digits = count > 99 ? 3 : 2;
     Text lines;
     for (int room = 1; room <= count; ++room) {
-        RoomSpec spec{kRoomNamePrefix + twoOrMore(room, digits) + kRoomNameSuffix,
+        RoomSpec made{kRoomNamePrefix + twoOrMore(room, digits) + kRoomNameSuffix,
                       static_cast<int>(rows),
                       static_cast<int>(columns),
                       fields.batchSpacing,
                       {}};
-        lines += (room == 1 ? "" : Text(kLineBreak)) + spec.line();
+        lines += (room == 1 ? "" : Text(kLineBreak)) + made.line();
     }
     view_.setRooms(lines);
 }
