@@ -59,17 +59,7 @@ int main(int argc, char** argv) {
     SdlAudioOutput audio;
     audio.waitForDevice();
     Onsets onsets;
-    gOnsets = &onsets;
-    if (audio.isDeviceOpen()) {
-        int rate = 0;
-        int channels = 0;
-        Uint16 format = 0;
-        Mix_QuerySpec(&rate, &format, &channels);
-        onsets.rate = rate;
-        onsets.format = format;
-        onsets.channels = channels;
-        Mix_SetPostMix(postMix, nullptr);
-    } else {
+    if (!audio.isDeviceOpen() || !measureOnsets(onsets)) {
         std::puts("no audio device: onsets are not measured");
     }
 

@@ -278,9 +278,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Onsets postMixOnsets;
-    gOnsets = &postMixOnsets;
-    Mix_QuerySpec(&postMixOnsets.rate, &postMixOnsets.format, &postMixOnsets.channels);
-    Mix_SetPostMix(postMix, nullptr);
+    measureOnsets(postMixOnsets);
 
     Platform platform;
     platform.programDir = utf8ToGbk(work.string());

@@ -63,6 +63,17 @@ inline void postMix(void*, Uint8* stream, int length) {
     }
 }
 
+// Points the post-mix callback at onsets, in the format of the device the mixer has open; false
+// (and nothing measured) when no device is open.
+inline bool measureOnsets(Onsets& onsets) {
+    gOnsets = &onsets;
+    if (Mix_QuerySpec(&onsets.rate, &onsets.format, &onsets.channels) == 0) {
+        return false;
+    }
+    Mix_SetPostMix(postMix, nullptr);
+    return true;
+}
+
 // A short tone as a WAV file in the temporary folder, named after the benchmark.
 inline std::filesystem::path writeTone(const char* fileName) {
     // 200 ms of 880 Hz, 16-bit mono 44.1 kHz.
