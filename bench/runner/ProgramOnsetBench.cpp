@@ -46,9 +46,11 @@
 
 #include "app/Application.h"
 #include "bench/support/CueOnsets.h"
+#include "net/UrlOpener.h"
 #include "platform/DBusClockSync.h"
 #include "platform/DBusInhibitor.h"
 #include "schedule/SdlAudioOutput.h"
+#include "seating/Spreadsheet.h"
 #include "text/Encoding.h"
 #include "text/Paths.h"
 #include "ui/Button.h"
@@ -107,6 +109,22 @@ class YesDialogs : public Dialogs {
                                  const DialogOwner*) override {
         return std::nullopt;
     }
+};
+
+// The seating export and the voice-download button are not used here.
+class NoSpreadsheet : public Spreadsheet {
+  public:
+    bool start() override { return false; }
+    void newWorkbook() override {}
+    void selectSheet(int) override {}
+    void setCaption(const Text&) override {}
+    void setVisible() override {}
+    void setRange(const Text&, const Text&, const Text&) override {}
+    bool release() override { return true; }
+};
+class NoUrlOpener : public UrlOpener {
+  public:
+    void open(const Text&) override {}
 };
 
 // The disk driver's output, read from a pipe as it is written.
@@ -285,6 +303,10 @@ int main(int argc, char** argv) {
     platform.dialogs = &dialogs;
     platform.clock = &clock;
     platform.audio = &audio;
+    NoSpreadsheet spreadsheet;
+    NoUrlOpener urlOpener;
+    platform.spreadsheet = &spreadsheet;
+    platform.urlOpener = &urlOpener;
     if (desktop) {
         platform.clockSync = &*clockSync;
         platform.inhibitor = &*inhibitor;
